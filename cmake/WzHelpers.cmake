@@ -1,0 +1,41 @@
+# Adds a source folder when it has a CMakeLists.txt of its own.
+function(wz_add_folder dir)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endfunction()
+
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt (recursively
+# for folders that only group others, like tests/game).
+function(wz_add_subfolders)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# wz_add_gtest(NAME name SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...] [TIMEOUT s])
+# One GoogleTest program, its cases registered with CTest one by one, run headless.
+function(wz_add_gtest)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    WZ_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    WZ_BINARY_DIR="${PROJECT_BINARY_DIR}"
+    WZ_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES
+      TIMEOUT ${T_TIMEOUT}
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;${T_ENV}")
+endfunction()

@@ -1,0 +1,64 @@
+#pragma once
+
+// CompoundStorage: the small class through which the game and the editor reach the asset
+// file. It holds one open compound file (root), one current child storage directly under the
+// root, and one current stream in that child storage, plus the result of the last operation.
+// Every open is direct: what is written is in the file when the call returns.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace cfb {
+class Storage;
+class Stream;
+} // namespace cfb
+
+namespace wz {
+
+// Open modes, with the values of the structured-storage flags they stand for.
+inline constexpr std::uint32_t STGM_READ = 0x0;
+inline constexpr std::uint32_t STGM_READWRITE = 0x2;
+inline constexpr std::uint32_t STGM_SHARE_EXCLUSIVE = 0x10;
+inline constexpr std::uint32_t STGM_SHARE_DENY_WRITE = 0x20;
+inline constexpr std::uint32_t STGM_CREATE = 0x1000;
+
+class CompoundStorage {
+public:
+    CompoundStorage();
+    ~CompoundStorage(); // closes everything, as CloseAll
+    CompoundStorage(const CompoundStorage&) = delete;
+    CompoundStorage& operator=(const CompoundStorage&) = delete;
+
+    // Each of these returns true on success and sets failed() to the opposite.
+    bool Open(const std::filesystem::path& file, bool readOnly, bool create);
+    bool OpenStorage(std::u16string_view name, bool readOnly);
+    bool OpenStream(std::u16string_view name, bool readOnly);
+    bool CreateStream(std::u16string_view name);
+    bool DeleteStream(std::u16string_view name);
+    bool Write(const void* bytes, std::uint32_t length);
+    bool Read(void* buffer, std::uint32_t length, std::uint32_t* bytesRead);
+    // size receives the low 32 bits of the stream's size, or 0 on failure.
+    bool GetStreamSize(std::uint32_t* size);
+    bool CloseStream(); // always true, clears failed
+    bool CloseAll();    // always true, keeps failed
+
+    // Opens the stream read-only in the current child storage and reads it whole into out.
+    bool ReadWholeStream(std::u16string_view name, std::vector<std::uint8_t>& out);
+
+    // The open root storage, or nullptr; used for the whole-tree copy:
+    //   main.Root()->CopyTo(*scratch.Root()) == 0
+    cfb::Storage* Root() const;
+
+    bool failed() const { return failed_; }
+
+private:
+    std::shared_ptr<cfb::Storage> root_;
+    std::shared_ptr<cfb::Storage> child_;
+    std::shared_ptr<cfb::Stream> stream_;
+    bool failed_ = false;
+};
+
+} // namespace wz

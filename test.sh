@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
+# headless. Ends with CTest's summary; exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export SDL_AUDIODRIVER=dummy
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+# The parsers' fuzz targets, for a bounded time each, when clang is there.
+if command -v clang++ >/dev/null 2>&1 && [ -n "$(find fuzz -mindepth 2 -name CMakeLists.txt -print -quit)" ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWZ_BUILD_FUZZ=ON >/dev/null
+  cmake --build build-fuzz -j"$jobs"
+  ctest --test-dir build-fuzz --output-on-failure -j"$jobs"
+fi
+
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWZ_SANITIZE=ON -DWZ_BUILD_BENCH=ON >/dev/null
+cmake --build build-test -j"$jobs"
+ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600
