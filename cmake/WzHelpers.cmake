@@ -17,14 +17,18 @@ function(wz_add_subfolders)
   endforeach()
 endfunction()
 
-# wz_add_gtest(NAME name SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...] [TIMEOUT s])
+# wz_add_gtest(NAME name SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...] [TIMEOUT s] [OWN_MAIN])
 # One GoogleTest program, its cases registered with CTest one by one, run headless.
+# OWN_MAIN: the sources bring their own main() (a Qt test that needs a QApplication).
 function(wz_add_gtest)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN" "NAME;TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  if(NOT T_OWN_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+  endif()
   target_compile_definitions(${T_NAME} PRIVATE
     WZ_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     WZ_BINARY_DIR="${PROJECT_BINARY_DIR}"
