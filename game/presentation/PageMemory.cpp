@@ -1,0 +1,56 @@
+#include "PageMemory.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define WZ_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define WZ_ASAN 1
+#endif
+#ifdef WZ_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
+namespace wz {
+
+namespace {
+
+std::size_t RoundToPages(std::size_t bytes) {
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    return (bytes + page - 1) / page * page;
+}
+
+} // namespace
+
+void* AllocatePages(std::size_t bytes) {
+    if (bytes == 0)
+        return nullptr;
+    const std::size_t mapped = RoundToPages(bytes);
+    if (mapped < bytes)
+        return nullptr;
+    void* pages = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED)
+        return nullptr;
+#ifdef WZ_ASAN
+    // The sanitizer does not watch mapped memory; mark the slack after the array so that a
+    // read or write past its end is still caught in the sanitizer builds.
+    ASAN_POISON_MEMORY_REGION(static_cast<char*>(pages) + bytes, mapped - bytes);
+#endif
+    return pages;
+}
+
+void FreePages(void* pages, std::size_t bytes) {
+    if (pages == nullptr)
+        return;
+    const std::size_t mapped = RoundToPages(bytes);
+#ifdef WZ_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(pages, mapped);
+#endif
+    munmap(pages, mapped);
+}
+
+} // namespace wz

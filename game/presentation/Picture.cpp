@@ -1,0 +1,127 @@
+#include "Picture.h"
+
+#include "DecoderMessages.h"
+#include "PageMemory.h"
+
+#include <JpgToBmp.h>
+#include <MessageBox.h>
+
+#include <cstring>
+
+namespace wz {
+
+std::uint32_t BytesPerPixel(std::uint32_t depth) {
+    if (depth == 8)
+        return 1;
+    if (depth > 8 && depth < 32)
+        return 3;
+    return 0;
+}
+
+std::uint32_t RowStride(std::int32_t width, std::uint32_t depth) {
+    const std::uint32_t bpp = BytesPerPixel(depth);
+    if (bpp == 0 || width <= 0)
+        return 0;
+    return (static_cast<std::uint32_t>(width) * bpp + 3u) & ~3u;
+}
+
+Picture::Picture(const std::uint8_t* bytes, std::uint32_t length, MessageBoxSink* messages) {
+    AllocateHeaders();
+    DecodeJpeg(bytes, length, messages);
+}
+
+Picture::Picture(const std::string& path, int isBitmapFile, MessageBoxSink* messages) {
+    if (isBitmapFile != 0) {
+        ReadBitmapFile(path, messages);
+    } else {
+        AllocateHeaders();
+        ReadJpegFile(path, messages);
+    }
+}
+
+Picture::~Picture() {
+    Release();
+}
+
+void Picture::AllocateHeaders() {
+    ownsHeaders = 1;
+    info = new BitmapInfo{};
+    header = new BitmapInfoHeader{};
+}
+
+void Picture::Release() {
+    if (ownsHeaders != 0) {
+        delete info;
+        delete header;
+    }
+    FreePages(pages, pageBytes);
+    info = nullptr;
+    header = nullptr;
+    colourTable = nullptr;
+    pixels = nullptr;
+    pages = nullptr;
+    pageBytes = 0;
+    depth = 0;
+    ownsHeaders = 0;
+}
+
+std::int32_t Picture::Width() const {
+    return header != nullptr ? header->biWidth : 0;
+}
+
+std::int32_t Picture::Height() const {
+    return header != nullptr ? header->biHeight : 0;
+}
+
+std::uint32_t Picture::ColourCount() const {
+    if (header == nullptr)
+        return 0;
+    if (header->biClrUsed != 0)
+        return header->biClrUsed;
+    if (header->biBitCount <= 8)
+        return 1u << header->biBitCount;
+    return 0;
+}
+
+void Picture::DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length,
+                         MessageBoxSink* messages) {
+    const auto report = [messages](const char* text) {
+        if (messages != nullptr)
+            messages->ShowMessage(DecoderFailureMessage(text));
+    };
+    unsigned char record[JPGTOBMP_INFO_SIZE] = {};
+    const int described = GetJpgInfo(record, bytes, length);
+    std::memcpy(&info->bmiHeader, record, sizeof(BitmapInfoHeader));
+    std::memcpy(header, record, sizeof(BitmapInfoHeader));
+    if (described == 0) {
+        report(g_strJpgMessage);
+        return;
+    }
+    // The pixel array is sized from the header, so check that the header describes a 24-bit
+    // picture whose rows fit in it before anything is written there.
+    const std::uint64_t needed = std::uint64_t{RowStride(header->biWidth, 24)} *
+                                 static_cast<std::uint64_t>(header->biHeight);
+    if (header->biBitCount != 24 || header->biWidth <= 0 || header->biHeight <= 0 ||
+        header->biSizeImage < needed) {
+        report("the decoder described the image inconsistently");
+        return;
+    }
+    const std::size_t size = header->biSizeImage;
+    void* array = AllocatePages(size);
+    if (array == nullptr)
+        return;
+    if (JpgToBmp(record, bytes, length, static_cast<unsigned char*>(array), header->biSizeImage) ==
+        0) {
+        FreePages(array, size);
+        report(g_strJpgMessage);
+        return;
+    }
+    if (header->biClrUsed == 0)
+        header->biClrUsed = ColourCount();
+    pages = array;
+    pageBytes = size;
+    pixels = static_cast<std::uint8_t*>(array);
+    depth = 24;
+}
+
+} // namespace wz

@@ -1,0 +1,99 @@
+#pragma once
+
+// A decoded image in the device-independent bitmap layout: headers, an optional colour table
+// and a pixel array whose rows are stored bottom-up and padded to a multiple of 4 bytes.
+//
+// Pixel (x, y), with (0, 0) the top-left corner as displayed, begins at byte
+// (height - 1 - y) * stride + x * bytesPerPixel of the pixel array: pixel (0, 0) is the first
+// pixel of the last row in memory.
+
+#include "BitmapInfo.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace wz {
+
+class MessageBoxSink;
+
+// Bytes per pixel of a picture of the given depth: 8 gives 1, 9 to 31 give 3, anything else 0
+// (a depth no drawing operation accepts).
+std::uint32_t BytesPerPixel(std::uint32_t depth);
+
+// Row length in bytes: width * bytesPerPixel rounded up to a multiple of 4 (0 for an unusable
+// depth or a width that is not positive).
+std::uint32_t RowStride(std::int32_t width, std::uint32_t depth);
+
+class Picture {
+public:
+    // Decodes JPEG bytes with libJpgToBmp. A failure shows the decoder's message box through
+    // messages (when not null) and leaves the picture empty. The bytes are not kept.
+    Picture(const std::uint8_t* bytes, std::uint32_t length, MessageBoxSink* messages);
+
+    // Reads a file: a BMP file when isBitmapFile is non-zero, otherwise a JPEG file.
+    Picture(const std::string& path, int isBitmapFile, MessageBoxSink* messages);
+
+    ~Picture();
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    // Gives everything back; the picture is empty afterwards. Safe to call more than once.
+    void Release();
+
+    std::int32_t Width() const;
+    std::int32_t Height() const;
+    std::uint32_t Depth() const { return depth; }
+    bool OwnsHeaders() const { return ownsHeaders != 0; }
+    bool IsEmpty() const { return depth == 0; }
+
+    const BitmapInfo* Info() const { return info; }
+    const BitmapInfoHeader* Header() const { return header; }
+    const std::uint8_t* ColourTable() const { return colourTable; }
+    std::uint8_t* Pixels() { return pixels; }
+    const std::uint8_t* Pixels() const { return pixels; }
+    std::uint32_t Stride() const { return RowStride(Width(), depth); }
+
+    // Entries of the colour table: biClrUsed when set, else 2^biBitCount up to 8 bits per
+    // pixel, else 0.
+    std::uint32_t ColourCount() const;
+
+    // The drawing operations return 1 when they copied and 0 when they refused; a refusal
+    // leaves this picture unchanged. Positions are (x, y) from the top-left corner.
+
+    // Replaces the whole pixel array with the source's; the two must agree in width, height
+    // and depth.
+    int CopyFrom(const Picture& source);
+
+    // Copies the w x h rectangle at (sx, sy) of the source to (dx, dy) of this picture. Both
+    // depths must be equal and usable, and the rectangle must lie wholly inside both pictures.
+    int CopyRect(std::uint32_t dx, std::uint32_t dy, const Picture& source, std::uint32_t sx,
+                 std::uint32_t sy, std::uint32_t w, std::uint32_t h);
+
+    // As CopyRect, leaving out the source pixels that match the key. At depth 24 a pixel is
+    // left out when each of its bytes (blue, green, red) is below the matching key byte + 50;
+    // at depth 8 when it equals the low byte of key0.
+    int CopyRectKeyed(std::uint32_t dx, std::uint32_t dy, const Picture& source, std::uint32_t sx,
+                      std::uint32_t sy, std::uint32_t w, std::uint32_t h, std::uint32_t key0,
+                      std::uint32_t key1, std::uint32_t key2);
+
+private:
+    void DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length, MessageBoxSink* messages);
+    void ReadBitmapFile(const std::string& path, MessageBoxSink* messages);
+    void ReadJpegFile(const std::string& path, MessageBoxSink* messages);
+    void AllocateHeaders();
+    bool RectInside(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) const;
+
+    BitmapInfo* info = nullptr;
+    BitmapInfoHeader* header = nullptr;
+    std::uint8_t* colourTable = nullptr;
+    std::uint8_t* pixels = nullptr;
+    std::uint32_t depth = 0;
+    std::uint32_t ownsHeaders = 0;
+    // The page allocation behind the pixels: the pixel array of a decoded picture, or the
+    // whole file buffer (headers, colour table and pixels) of a BMP file.
+    void* pages = nullptr;
+    std::size_t pageBytes = 0;
+};
+
+} // namespace wz
