@@ -1,0 +1,68 @@
+#pragma once
+
+// The game flow: starts games, runs the fall and title timers, maps key presses to moves,
+// pauses, takes the player through the 20 levels with their pictures and music, ends the game
+// and offers a place in the high-score table. It changes no pixels itself: after each change of
+// state it asks the host for a repaint, and the screens draw from GameState.
+//
+// The window routes its events here: key presses to OnKeyDown, timer ticks to OnTimer, menu and
+// queued commands to OnCommand. All calls come from the window's one thread.
+
+#include "GameHost.h"
+#include "GameServices.h"
+#include "GameState.h"
+
+#include <cstdint>
+
+namespace wz {
+
+class GameFlow {
+public:
+    GameFlow(GameState& state, GameHost& host, GameServices& services)
+        : state_(state), host_(host), services_(services) {}
+
+    // Start-up, in the entry's order: once the assets are loaded, ApplyStartupDefaults; then the
+    // settings are read and CopyHighScoreLinesToCredits is called; the window is shown; then
+    // EnterTitleAtStartup sets the option check marks, arms the title timer and starts the
+    // title music.
+    void ApplyStartupDefaults();
+    void EnterTitleAtStartup();
+
+    // A key press, with its Windows virtual-key code. Auto-repeats count as fresh presses.
+    void OnKeyDown(std::uint32_t key);
+    // A tick of the timer with this identifier.
+    void OnTimer(std::int32_t id);
+    // A menu command or a command queued by the flow; unknown identifiers are ignored.
+    void OnCommand(std::uint32_t command);
+    // The application lost activation: a game that runs is paused.
+    void OnDeactivated();
+    // The window is being destroyed: the timers stop and the music closes.
+    void OnWindowDestroyed();
+
+    // Starts a game from any state; a running game is abandoned without a high-score check.
+    void StartNewGame();
+    // Flips paused; the Pause Game check mark follows it. Works in every state.
+    void TogglePause();
+    // Moves on from a completed level to the next one, or to the final screen after the 20th.
+    void AdvanceLevel();
+    // Leaves a finished game for the title screen.
+    void EndGame();
+    // Offers the high-score entry when the score beats an entry of the table.
+    void CheckHighScore();
+    // Re-arms the fall timer with the period for level + speed.
+    void RestartFallTimer();
+
+private:
+    bool IsConfirmingKey(std::uint32_t key) const;
+    void RunGameKeys(std::uint32_t key);
+    void MarkLevelCompleteIfRisen();
+    void KillFallTimer();
+    void KillTitleTimer();
+    void ChangeTrack(std::u16string_view name);
+
+    GameState& state_;
+    GameHost& host_;
+    GameServices& services_;
+};
+
+} // namespace wz
