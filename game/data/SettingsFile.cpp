@@ -1,0 +1,150 @@
+#include "SettingsFile.h"
+
+#include "MessageBox.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace wz {
+namespace {
+
+constexpr std::size_t kKeysOffset = 0;
+constexpr std::size_t kScoresOffset = 5;
+constexpr std::size_t kMusicOffset = 65;
+constexpr std::size_t kSoundOffset = 69;
+constexpr std::size_t kLinesOffset = 73;
+static_assert(kLinesOffset + kHighScoreCount * kStoredLineLength == kSettingsFileSize);
+
+void PutInt32(std::uint8_t* at, std::int32_t value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    }
+}
+
+std::int32_t GetInt32(const std::uint8_t* at) {
+    std::uint32_t bits = 0;
+    for (int i = 0; i < 4; ++i) {
+        bits |= static_cast<std::uint32_t>(at[i]) << (8 * i);
+    }
+    return static_cast<std::int32_t>(bits);
+}
+
+bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) {
+    while (length > 0) {
+        const ssize_t written = ::write(fd, bytes, length);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+SettingsBytes EncodeSettings(const GameState& state) {
+    SettingsBytes bytes{};
+    std::memcpy(bytes.data() + kKeysOffset, state.controlKeys.data(), 5);
+    for (int i = 0; i < kHighScoreCount; ++i) {
+        PutInt32(bytes.data() + kScoresOffset + 4 * i, state.highScores[i]);
+    }
+    PutInt32(bytes.data() + kMusicOffset, state.musicOption);
+    PutInt32(bytes.data() + kSoundOffset, state.soundOption);
+    for (int i = 0; i < kHighScoreCount; ++i) {
+        std::memcpy(bytes.data() + kLinesOffset + kStoredLineLength * i,
+                    state.highScoreLines[i].data(), kStoredLineLength);
+    }
+    return bytes;
+}
+
+void DecodeSettings(const SettingsBytes& bytes, GameState& state) {
+    std::memcpy(state.controlKeys.data(), bytes.data() + kKeysOffset, 5);
+    for (int i = 0; i < kHighScoreCount; ++i) {
+        state.highScores[i] = GetInt32(bytes.data() + kScoresOffset + 4 * i);
+    }
+    state.musicOption = GetInt32(bytes.data() + kMusicOffset);
+    state.soundOption = GetInt32(bytes.data() + kSoundOffset);
+    for (int i = 0; i < kHighScoreCount; ++i) {
+        std::memcpy(state.highScoreLines[i].data(),
+                    bytes.data() + kLinesOffset + kStoredLineLength * i, kStoredLineLength);
+    }
+}
+
+SettingsRead ReadSettingsFile(const std::filesystem::path& file, GameState& state) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return SettingsRead::Missing;
+    }
+    // One byte more than the layout tells a grown file from a good one without asking for the
+    // size first, which a file being replaced could change in between.
+    std::array<std::uint8_t, kSettingsFileSize + 1> buffer{};
+    std::size_t total = 0;
+    while (total < buffer.size()) {
+        const ssize_t got = ::read(fd, buffer.data() + total, buffer.size() - total);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        total += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (total != kSettingsFileSize) {
+        return SettingsRead::WrongSize;
+    }
+    SettingsBytes bytes;
+    std::memcpy(bytes.data(), buffer.data(), kSettingsFileSize);
+    DecodeSettings(bytes, state);
+    return SettingsRead::Loaded;
+}
+
+bool WriteSettingsFile(const std::filesystem::path& file, const GameState& state) {
+    const SettingsBytes bytes = EncodeSettings(state);
+    std::filesystem::path folder = file.parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    // The new file is written whole beside the old one and renamed over it in one step, so a
+    // failure at any point leaves the old settings as they were.
+    std::string scratch = (folder / (file.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(scratch.data());
+    if (fd < 0) {
+        return false;
+    }
+    const bool written =
+        ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(scratch.c_str(), file.c_str()) != 0) {
+        ::unlink(scratch.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool SaveSettings(const GameState& state, MessageBoxSink& messages,
+                  const std::filesystem::path& file) {
+    if (WriteSettingsFile(file, state)) {
+        return true;
+    }
+    messages.ShowMessage({"WinZolvik", "Error: Can't open file: " + file.filename().string(),
+                          MessageIcon::Stop, MessageOwner::ActiveWindow});
+    return false;
+}
+
+void LoadSettings(GameState& state, MessageBoxSink& messages, const std::filesystem::path& file) {
+    if (ReadSettingsFile(file, state) != SettingsRead::Loaded) {
+        SaveSettings(state, messages, file);
+    }
+}
+
+} // namespace wz
