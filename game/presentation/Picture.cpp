@@ -61,6 +61,7 @@ void Picture::Release() {
     pixels = nullptr;
     pages = nullptr;
     pageBytes = 0;
+    pixelBytes = 0;
     depth = 0;
     ownsHeaders = 0;
 }
@@ -73,14 +74,16 @@ std::int32_t Picture::Height() const {
     return header != nullptr ? header->biHeight : 0;
 }
 
-std::uint32_t Picture::ColourCount() const {
-    if (header == nullptr)
-        return 0;
-    if (header->biClrUsed != 0)
-        return header->biClrUsed;
-    if (header->biBitCount <= 8)
-        return 1u << header->biBitCount;
+std::uint32_t ColourCountOf(const BitmapInfoHeader& header) {
+    if (header.biClrUsed != 0)
+        return header.biClrUsed;
+    if (header.biBitCount <= 8)
+        return 1u << header.biBitCount;
     return 0;
+}
+
+std::uint32_t Picture::ColourCount() const {
+    return header != nullptr ? ColourCountOf(*header) : 0;
 }
 
 void Picture::DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length,
@@ -120,6 +123,7 @@ void Picture::DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length,
         header->biClrUsed = ColourCount();
     pages = array;
     pageBytes = size;
+    pixelBytes = size;
     pixels = static_cast<std::uint8_t*>(array);
     depth = 24;
 }

@@ -17,6 +17,10 @@ namespace wz {
 
 class MessageBoxSink;
 
+// Entries of the colour table a header calls for: biClrUsed when set, else 2^biBitCount up to
+// 8 bits per pixel, else 0.
+std::uint32_t ColourCountOf(const BitmapInfoHeader& header);
+
 // Bytes per pixel of a picture of the given depth: 8 gives 1, 9 to 31 give 3, anything else 0
 // (a depth no drawing operation accepts).
 std::uint32_t BytesPerPixel(std::uint32_t depth);
@@ -53,9 +57,10 @@ public:
     std::uint8_t* Pixels() { return pixels; }
     const std::uint8_t* Pixels() const { return pixels; }
     std::uint32_t Stride() const { return RowStride(Width(), depth); }
+    // Bytes of the pixel array (biSizeImage of a decoded picture), 0 when empty.
+    std::size_t PixelArraySize() const { return pixelBytes; }
 
-    // Entries of the colour table: biClrUsed when set, else 2^biBitCount up to 8 bits per
-    // pixel, else 0.
+    // ColourCountOf the header; 0 without one.
     std::uint32_t ColourCount() const;
 
     // The drawing operations return 1 when they copied and 0 when they refused; a refusal
@@ -94,6 +99,7 @@ private:
     // whole file buffer (headers, colour table and pixels) of a BMP file.
     void* pages = nullptr;
     std::size_t pageBytes = 0;
+    std::size_t pixelBytes = 0;
 };
 
 } // namespace wz

@@ -84,6 +84,7 @@ void Picture::ReadBitmapFile(const std::string& path, MessageBoxSink* messages) 
     if (header->biClrUsed == 0)
         header->biClrUsed = ColourCount();
     pixels = bytes + layout.pixelOffset;
+    pixelBytes = layout.pixelBytes;
     depth = layout.depth;
 }
 
