@@ -1,0 +1,165 @@
+#include "CompoundStorage.h"
+
+#include "CfbStorage.h"
+
+#include <new>
+
+namespace wz {
+
+namespace {
+
+static_assert(STGM_READ == cfb::kModeRead && STGM_READWRITE == cfb::kModeReadWrite &&
+              STGM_SHARE_EXCLUSIVE == cfb::kShareExclusive &&
+              STGM_SHARE_DENY_WRITE == cfb::kShareDenyWrite && STGM_CREATE == cfb::kModeCreate);
+
+std::uint32_t ChildMode(bool readOnly) {
+    return readOnly ? (STGM_READ | STGM_SHARE_EXCLUSIVE) : (STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+}
+
+} // namespace
+
+CompoundStorage::CompoundStorage() = default;
+
+CompoundStorage::~CompoundStorage() {
+    CloseAll();
+}
+
+bool CompoundStorage::Open(const std::filesystem::path& file, bool readOnly, bool create) {
+    CloseAll();
+    std::uint32_t mode = 0;
+    if (create) {
+        mode = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+    } else if (readOnly) {
+        mode = STGM_READ | STGM_SHARE_DENY_WRITE;
+    } else {
+        mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+    }
+    failed_ = cfb::OpenCompoundFile(file, mode, root_) != cfb::kOk;
+    return !failed_;
+}
+
+bool CompoundStorage::OpenStorage(std::u16string_view name, bool readOnly) {
+    child_.reset();
+    if (!root_) {
+        failed_ = true;
+        return false;
+    }
+    std::shared_ptr<cfb::Storage> opened;
+    try {
+        failed_ = root_->OpenStorage(name, ChildMode(readOnly), opened) != cfb::kOk;
+    } catch (const std::bad_alloc&) {
+        failed_ = true;
+    }
+    if (!failed_) {
+        child_ = std::move(opened);
+    }
+    return !failed_;
+}
+
+bool CompoundStorage::OpenStream(std::u16string_view name, bool readOnly) {
+    stream_.reset();
+    if (!child_) {
+        failed_ = true;
+        return false;
+    }
+    std::shared_ptr<cfb::Stream> opened;
+    try {
+        failed_ = child_->OpenStream(name, ChildMode(readOnly), opened) != cfb::kOk;
+    } catch (const std::bad_alloc&) {
+        failed_ = true;
+    }
+    if (!failed_) {
+        stream_ = std::move(opened);
+    }
+    return !failed_;
+}
+
+bool CompoundStorage::CreateStream(std::u16string_view name) {
+    if (!child_) {
+        failed_ = true;
+        return false;
+    }
+    std::shared_ptr<cfb::Stream> created;
+    try {
+        failed_ = child_->CreateStream(name, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                       created) != cfb::kOk;
+    } catch (const std::bad_alloc&) {
+        failed_ = true;
+    }
+    if (!failed_) {
+        stream_ = std::move(created);
+    }
+    return !failed_;
+}
+
+bool CompoundStorage::DeleteStream(std::u16string_view name) {
+    failed_ = !child_ || child_->DestroyElement(name) != cfb::kOk;
+    return !failed_;
+}
+
+bool CompoundStorage::Write(const void* bytes, std::uint32_t length) {
+    failed_ = !stream_ || stream_->Write(bytes, length, nullptr) != cfb::kOk;
+    return !failed_;
+}
+
+bool CompoundStorage::Read(void* buffer, std::uint32_t length, std::uint32_t* bytesRead) {
+    if (!stream_) {
+        if (bytesRead != nullptr) {
+            *bytesRead = 0;
+        }
+        failed_ = true;
+        return false;
+    }
+    failed_ = stream_->Read(buffer, length, bytesRead) != cfb::kOk;
+    return !failed_;
+}
+
+bool CompoundStorage::GetStreamSize(std::uint32_t* size) {
+    std::uint64_t full = 0;
+    failed_ = !stream_ || stream_->GetSize(full) != cfb::kOk;
+    if (size != nullptr) {
+        *size = failed_ ? 0 : static_cast<std::uint32_t>(full);
+    }
+    return !failed_;
+}
+
+bool CompoundStorage::CloseStream() {
+    stream_.reset();
+    failed_ = false;
+    return true;
+}
+
+bool CompoundStorage::CloseAll() {
+    root_.reset();
+    child_.reset();
+    stream_.reset();
+    return true;
+}
+
+bool CompoundStorage::ReadWholeStream(std::u16string_view name, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (!OpenStream(name, true)) {
+        return false;
+    }
+    std::uint32_t size = 0;
+    if (!GetStreamSize(&size)) {
+        return false;
+    }
+    try {
+        out.resize(size);
+    } catch (const std::bad_alloc&) {
+        failed_ = true;
+        return false;
+    }
+    if (!Read(out.data(), size, nullptr)) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+cfb::Storage* CompoundStorage::Root() const {
+    return root_.get();
+}
+
+} // namespace wz

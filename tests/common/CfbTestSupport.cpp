@@ -1,0 +1,192 @@
+#include "CfbTestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace cfbtest {
+
+ScratchDir::ScratchDir() {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/cfbtest-XXXXXX";
+    char* made = mkdtemp(pattern.data());
+    EXPECT_NE(made, nullptr);
+    path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t seed) {
+    std::vector<std::uint8_t> bytes(size);
+    std::uint32_t x = seed * 2654435761u + 12345u;
+    for (std::size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        bytes[i] = static_cast<std::uint8_t>(x >> 16);
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::u16string U16(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::string Narrow(const std::u16string& name) {
+    std::string out;
+    for (char16_t c : name) {
+        out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+    }
+    return out;
+}
+
+int BuildFile(const std::filesystem::path& path, const Tree& tree) {
+    std::shared_ptr<cfb::Storage> root;
+    if (int r = cfb::OpenCompoundFile(
+            path, cfb::kModeCreate | cfb::kModeReadWrite | cfb::kShareExclusive, root);
+        r != cfb::kOk) {
+        return r;
+    }
+    const std::uint32_t rw = cfb::kModeReadWrite | cfb::kShareExclusive;
+    for (const auto& [name, bytes] : tree) {
+        const auto slash = name.find('/');
+        std::shared_ptr<cfb::Storage> parent = root;
+        std::string leaf = name;
+        if (slash != std::string::npos) {
+            const std::u16string storage = U16(name.substr(0, slash));
+            leaf = name.substr(slash + 1);
+            int r = root->OpenStorage(storage, rw, parent);
+            if (r == cfb::kErrNotFound) {
+                r = root->CreateStorage(storage, rw, parent);
+            }
+            if (r != cfb::kOk) {
+                return r;
+            }
+        }
+        std::shared_ptr<cfb::Stream> stream;
+        if (int r = parent->CreateStream(U16(leaf), cfb::kModeCreate | rw, stream); r != cfb::kOk) {
+            return r;
+        }
+        if (int r = stream->Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()), nullptr);
+            r != cfb::kOk) {
+            return r;
+        }
+    }
+    return cfb::kOk;
+}
+
+int ReadTree(const std::filesystem::path& path, Tree& out) {
+    out.clear();
+    std::shared_ptr<cfb::Storage> root;
+    if (int r = cfb::OpenCompoundFile(path, cfb::kModeRead | cfb::kShareDenyWrite, root);
+        r != cfb::kOk) {
+        return r;
+    }
+    const std::uint32_t ro = cfb::kModeRead | cfb::kShareExclusive;
+    std::vector<cfb::ElementInfo> top;
+    if (int r = root->List(top); r != cfb::kOk) {
+        return r;
+    }
+    auto readStream = [&](cfb::Storage& parent, const std::u16string& name,
+                          const std::string& key) {
+        std::shared_ptr<cfb::Stream> stream;
+        if (int r = parent.OpenStream(name, ro, stream); r != cfb::kOk) {
+            return r;
+        }
+        std::uint64_t size = 0;
+        stream->GetSize(size);
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+        std::uint32_t got = 0;
+        if (int r = stream->Read(bytes.data(), static_cast<std::uint32_t>(size), &got);
+            r != cfb::kOk) {
+            return r;
+        }
+        if (got != size) {
+            return cfb::kErrCorrupt;
+        }
+        out[key] = std::move(bytes);
+        return cfb::kOk;
+    };
+    for (const cfb::ElementInfo& info : top) {
+        if (!info.isStorage) {
+            if (int r = readStream(*root, info.name, Narrow(info.name)); r != cfb::kOk) {
+                return r;
+            }
+            continue;
+        }
+        std::shared_ptr<cfb::Storage> storage;
+        if (int r = root->OpenStorage(info.name, ro, storage); r != cfb::kOk) {
+            return r;
+        }
+        std::vector<cfb::ElementInfo> children;
+        storage->List(children);
+        for (const cfb::ElementInfo& child : children) {
+            if (child.isStorage) {
+                continue;
+            }
+            const std::string key = Narrow(info.name) + "/" + Narrow(child.name);
+            if (int r = readStream(*storage, child.name, key); r != cfb::kOk) {
+                return r;
+            }
+        }
+    }
+    return cfb::kOk;
+}
+
+int RunProgram(const std::vector<std::string>& argv, std::string* output,
+               const std::string& input) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+        return -1;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(toChild[0], 0);
+        dup2(fromChild[1], 1);
+        close(toChild[1]);
+        close(fromChild[0]);
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    if (!input.empty()) {
+        [[maybe_unused]] auto n = write(toChild[1], input.data(), input.size());
+    }
+    close(toChild[1]);
+    std::string captured;
+    char buffer[65536];
+    ssize_t n = 0;
+    while ((n = read(fromChild[0], buffer, sizeof buffer)) > 0) {
+        captured.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fromChild[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (output != nullptr) {
+        *output = std::move(captured);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace cfbtest

@@ -1,0 +1,52 @@
+#pragma once
+
+// Helpers shared by the compound-file tests: a scratch folder per test, byte patterns, and a
+// small builder for files with a given tree.
+
+#include "CfbStorage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace cfbtest {
+
+// A fresh folder under the temporary directory, removed when the test ends.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Bytes that differ per stream and per position, so that a mix-up shows.
+std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t seed);
+
+std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// "Storage/Stream" → content. Storages are made as the paths need them.
+using Tree = std::map<std::string, std::vector<std::uint8_t>>;
+
+// Writes a new file holding tree; returns the engine's result.
+int BuildFile(const std::filesystem::path& path, const Tree& tree);
+// Reads every stream of the file (one storage level) back into a tree.
+int ReadTree(const std::filesystem::path& path, Tree& out);
+
+std::u16string U16(const std::string& ascii);
+std::string Narrow(const std::u16string& name);
+
+// Runs a program with arguments, capturing standard output; returns its exit status.
+int RunProgram(const std::vector<std::string>& argv, std::string* output = nullptr,
+               const std::string& input = {});
+
+} // namespace cfbtest
