@@ -1,0 +1,238 @@
+#include "MidiFile.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace wz {
+namespace {
+
+// Reads the bytes of one chunk; every read stays inside [pos, end).
+class ChunkReader {
+public:
+    ChunkReader(std::span<const std::uint8_t> bytes, std::size_t pos, std::size_t end)
+        : bytes_(bytes), pos_(pos), end_(end) {}
+
+    bool AtEnd() const { return pos_ >= end_; }
+
+    std::optional<std::uint8_t> Byte() {
+        if (pos_ >= end_) {
+            return std::nullopt;
+        }
+        return bytes_[pos_++];
+    }
+
+    // A variable-length quantity of at most four bytes, as the player reads it.
+    std::optional<std::uint32_t> VarLen() {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            auto c = Byte();
+            if (!c) {
+                return std::nullopt;
+            }
+            value = (value << 7) | (*c & 0x7Fu);
+            if ((*c & 0x80u) == 0) {
+                return value;
+            }
+        }
+        return std::nullopt;
+    }
+
+    bool Skip(std::uint32_t count) {
+        if (count > end_ - pos_) {
+            return false;
+        }
+        pos_ += count;
+        return true;
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t pos_;
+    std::size_t end_;
+};
+
+std::uint32_t BigEndian32(std::span<const std::uint8_t> bytes, std::size_t pos) {
+    return (std::uint32_t{bytes[pos]} << 24) | (std::uint32_t{bytes[pos + 1]} << 16) |
+           (std::uint32_t{bytes[pos + 2]} << 8) | std::uint32_t{bytes[pos + 3]};
+}
+
+std::uint16_t BigEndian16(std::span<const std::uint8_t> bytes, std::size_t pos) {
+    return static_cast<std::uint16_t>((bytes[pos] << 8) | bytes[pos + 1]);
+}
+
+// Meta events whose data the player insists on a fixed length for.
+std::optional<std::uint32_t> RequiredMetaLength(std::uint8_t type) {
+    switch (type) {
+    case 0x2F: // end of track
+        return 0;
+    case 0x51: // tempo
+        return 3;
+    case 0x54: // SMPTE offset
+        return 5;
+    case 0x58: // time signature
+        return 4;
+    case 0x59: // key signature
+        return 2;
+    default:
+        return std::nullopt;
+    }
+}
+
+int ChannelMessageDataBytes(std::uint8_t status) {
+    const std::uint8_t type = status & 0xF0;
+    return (type == 0xC0 || type == 0xD0) ? 1 : 2;
+}
+
+// Walks the events of one track; returns its length in ticks or sets error.
+std::optional<std::int64_t> CheckTrack(ChunkReader& reader, bool chunkComplete,
+                                       std::string& error) {
+    std::int64_t ticks = 0;
+    std::optional<std::uint8_t> runningStatus;
+    while (!reader.AtEnd()) {
+        auto delta = reader.VarLen();
+        if (!delta) {
+            error = "bad or cut delta time";
+            return std::nullopt;
+        }
+        ticks += *delta;
+        if (ticks > std::numeric_limits<std::int32_t>::max()) {
+            error = "track longer than the player can count";
+            return std::nullopt;
+        }
+        auto first = reader.Byte();
+        if (!first) {
+            error = "event cut off after its delta time";
+            return std::nullopt;
+        }
+        std::uint8_t status = *first;
+        int dataBytes = 0;
+        if ((status & 0x80) == 0) {
+            if (!runningStatus) {
+                error = "data byte without a status";
+                return std::nullopt;
+            }
+            status = *runningStatus;
+            dataBytes = ChannelMessageDataBytes(status) - 1; // the first one was just read
+        } else if (status == 0xFF) {
+            runningStatus.reset();
+            auto type = reader.Byte();
+            auto length = type ? reader.VarLen() : std::nullopt;
+            if (!length) {
+                error = "meta event cut off";
+                return std::nullopt;
+            }
+            auto required = RequiredMetaLength(*type);
+            if (required && *required != *length) {
+                error = "meta event with a wrong length";
+                return std::nullopt;
+            }
+            if (!reader.Skip(*length)) {
+                error = "meta event data runs past its chunk";
+                return std::nullopt;
+            }
+            if (*type == 0x2F) {
+                return ticks; // whatever follows the end of track is never played
+            }
+            continue;
+        } else if (status == 0xF0) {
+            runningStatus.reset();
+            auto length = reader.VarLen();
+            if (!length || !reader.Skip(*length)) {
+                error = "system exclusive message runs past its chunk";
+                return std::nullopt;
+            }
+            continue;
+        } else if (status > 0xF0) {
+            error = "system message the player does not take";
+            return std::nullopt;
+        } else {
+            runningStatus = status;
+            dataBytes = ChannelMessageDataBytes(status);
+        }
+        for (int i = 0; i < dataBytes; ++i) {
+            if (!reader.Byte()) {
+                error = "channel message cut off";
+                return std::nullopt;
+            }
+        }
+    }
+    if (!chunkComplete) {
+        error = "file cut off inside a track";
+        return std::nullopt;
+    }
+    return ticks;
+}
+
+MidiFileCheck Fail(std::string error) {
+    MidiFileCheck check;
+    check.error = std::move(error);
+    return check;
+}
+
+} // namespace
+
+MidiFileCheck CheckMidiFile(std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t kHeaderSize = 14;
+    if (bytes.size() < kHeaderSize) {
+        return Fail("shorter than a MIDI header");
+    }
+    if (BigEndian32(bytes, 0) != 0x4D546864 /* MThd */ || BigEndian32(bytes, 4) != 6) {
+        return Fail("no MIDI header");
+    }
+    MidiFileInfo info;
+    info.format = BigEndian16(bytes, 8);
+    info.trackCount = BigEndian16(bytes, 10);
+    const std::uint16_t division = BigEndian16(bytes, 12);
+    if (info.format > 2) {
+        return Fail("unknown MIDI format");
+    }
+    if (info.trackCount < 1 || info.trackCount > kMaxMidiTracks) {
+        return Fail("track count out of range");
+    }
+    if ((division & 0x8000) != 0 || division == 0) {
+        return Fail("timing is not in ticks per quarter note");
+    }
+    info.division = division;
+
+    std::size_t pos = kHeaderSize;
+    int tracksRead = 0;
+    while (tracksRead < info.trackCount) {
+        if (bytes.size() - pos < 8) {
+            return Fail("file ends before all its tracks");
+        }
+        const std::uint32_t id = BigEndian32(bytes, pos);
+        const std::uint32_t length = BigEndian32(bytes, pos + 4);
+        pos += 8;
+        const std::size_t available = bytes.size() - pos;
+        if (id != 0x4D54726B /* MTrk */) {
+            if (length > available) {
+                return Fail("unknown chunk runs past the end of the file");
+            }
+            pos += length;
+            continue;
+        }
+        const bool complete = length <= available;
+        const std::size_t end = pos + (complete ? length : available);
+        ChunkReader reader(bytes, pos, end);
+        std::string error;
+        auto ticks = CheckTrack(reader, complete, error);
+        if (!ticks) {
+            return Fail("track " + std::to_string(tracksRead + 1) + ": " + error);
+        }
+        info.totalTicks = std::max(info.totalTicks, *ticks);
+        ++tracksRead;
+        pos = end;
+    }
+    if (info.totalTicks == 0) {
+        return Fail("no music: every track ends at its first tick");
+    }
+    MidiFileCheck check;
+    check.ok = true;
+    check.info = info;
+    return check;
+}
+
+} // namespace wz
