@@ -1,0 +1,85 @@
+// The 22 background pictures: the frame's size once decoded, each its own picture, and none a
+// flat or washed-out field.
+
+#include "Pictures.h"
+#include "DecodedPicture.h"
+#include "DefaultContent.h"
+#include "LevelNames.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+using wz::test::DecodedPicture;
+
+std::vector<std::u16string_view> BackgroundNames() {
+    std::vector<std::u16string_view> names{wz::kJacketPicture};
+    for (int i = 0; i < wz::kLevelCount; ++i) {
+        names.push_back(wz::levelPictureNames[static_cast<std::size_t>(i)]);
+    }
+    names.push_back(wz::kWinPicture);
+    return names;
+}
+
+std::string Narrow(std::u16string_view s) {
+    return {s.begin(), s.end()};
+}
+
+TEST(Pictures, EveryBackgroundDecodesToTheFrameSizeAndIsDistinct) {
+    std::vector<DecodedPicture> decoded;
+    for (auto name : BackgroundNames()) {
+        SCOPED_TRACE(Narrow(name));
+        DecodedPicture p;
+        ASSERT_TRUE(p.Decode(wz::content::MakeDefaultElement({wz::kImagesStorage, name})));
+        EXPECT_EQ(p.width, 296);
+        EXPECT_EQ(p.height, 432);
+        // Not a flat field: the grey levels spread widely.
+        double sum = 0, sq = 0;
+        for (int y = 0; y < p.height; y += 2) {
+            for (int x = 0; x < p.width; x += 2) {
+                auto c = p.At(x, y);
+                double g = 0.3 * c.r + 0.59 * c.g + 0.11 * c.b;
+                sum += g;
+                sq += g * g;
+            }
+        }
+        double n = (p.height / 2.0) * (p.width / 2.0);
+        double spread = std::sqrt(sq / n - (sum / n) * (sum / n));
+        EXPECT_GT(spread, 12.0);
+        decoded.push_back(std::move(p));
+    }
+    // Each pair differs visibly on average, so no level repeats another's picture.
+    for (std::size_t a = 0; a < decoded.size(); ++a) {
+        for (std::size_t b = a + 1; b < decoded.size(); ++b) {
+            double diff = 0;
+            for (std::size_t i = 0; i < decoded[a].pixels.size(); i += 7) {
+                diff += std::abs(decoded[a].pixels[i] - decoded[b].pixels[i]);
+            }
+            diff /= static_cast<double>(decoded[a].pixels.size() / 7);
+            EXPECT_GT(diff, 20.0) << Narrow(BackgroundNames()[a]) << " vs "
+                                  << Narrow(BackgroundNames()[b]);
+        }
+    }
+}
+
+TEST(Pictures, AboutPictureAndIconsHaveTheirSizes) {
+    auto about = wz::content::MakeAboutPicture();
+    EXPECT_EQ(about.Width(), 250);
+    EXPECT_EQ(about.Height(), 224);
+    for (auto kind : {wz::content::IconKind::Game, wz::content::IconKind::Editor}) {
+        for (int size : {16, 32, 48, 64}) {
+            auto icon = wz::content::MakeIcon(kind, size);
+            EXPECT_EQ(icon.Width(), size);
+            EXPECT_EQ(icon.Height(), size);
+        }
+    }
+    // The editor's icon carries the pencil, so the two differ.
+    auto game = wz::content::MakeIcon(wz::content::IconKind::Game, 32);
+    auto editor = wz::content::MakeIcon(wz::content::IconKind::Editor, 32);
+    EXPECT_NE(0, std::memcmp(game.Data(), editor.Data(), 32 * 32 * 3));
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+#include "Pictures.h"
+#include "PixelFont.h"
+#include "SceneKit.h"
+#include "TileSheetArt.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace wz::content {
+
+namespace {
+
+// The seven pieces as four cells each, in a 4 × 2 box.
+constexpr int kPieces[7][4][2] = {
+    {{0, 0}, {1, 0}, {2, 0}, {3, 0}}, {{0, 0}, {1, 0}, {0, 1}, {1, 1}},
+    {{0, 0}, {1, 0}, {2, 0}, {1, 1}}, {{1, 0}, {2, 0}, {0, 1}, {1, 1}},
+    {{0, 0}, {1, 0}, {1, 1}, {2, 1}}, {{0, 0}, {1, 0}, {2, 0}, {0, 1}},
+    {{0, 0}, {1, 0}, {2, 0}, {2, 1}},
+};
+
+// Draws a piece of cell tiles; alpha below 1 pushes it back into the haze.
+void DrawPiece(Canvas& canvas, int piece, int colour, int x, int y, int cell, float alpha) {
+    Canvas tile = MakeCellTile(colour, cell);
+    for (const auto& p : kPieces[piece % 7]) {
+        for (int j = 0; j < cell; ++j) {
+            for (int i = 0; i < cell; ++i) {
+                canvas.Blend(x + p[0] * cell + i, y + p[1] * cell + j, tile.GetColour(i, j), alpha);
+            }
+        }
+    }
+}
+
+TextStyle TitleStyle(int scale) {
+    TextStyle s;
+    s.scale = scale;
+    s.top = {255, 250, 210};
+    s.bottom = {255, 150, 30};
+    s.outline = true;
+    s.outlineColour = {90, 20, 10};
+    s.shadow = scale;
+    s.shadowColour = {0, 0, 0};
+    s.shadowAlpha = 0.55f;
+    return s;
+}
+
+TextStyle SmallStyle() {
+    TextStyle s;
+    s.scale = 2;
+    s.top = {220, 240, 255};
+    s.bottom = {150, 200, 255};
+    s.shadow = 1;
+    s.shadowAlpha = 0.7f;
+    return s;
+}
+
+// The backdrop shared by the title and the About picture: a night-blue field with soft
+// coloured light and pieces falling through it.
+void PaintTitleBackdrop(Canvas& c, std::uint32_t seed, int pieces) {
+    Shade(c, [&](int x, int y) {
+        float n = Fbm(x * 0.008f, y * 0.008f, 5, seed);
+        Colour base = Mix({10, 8, 40}, {40, 14, 70}, static_cast<float>(y) / c.Height());
+        return Add(base, Scale({70, 40, 160}, std::pow(n, 2.0f)));
+    });
+    Random r(seed);
+    Stars(c, r, c.Width() * c.Height() / 300, c.Height(), 0.8f);
+    for (int i = 0; i < pieces; ++i) {
+        int cell = r.Range(10, 20);
+        float alpha = 0.25f + 0.5f * (cell - 10) / 10.0f;
+        DrawPiece(c, r.Range(0, 6), r.Range(1, 6), r.Range(-20, c.Width() - 20),
+                  r.Range(-10, c.Height() - 20), cell, alpha);
+    }
+}
+
+} // namespace
+
+Canvas MakeJacketPicture() {
+    Canvas c(kPictureWidth, kPictureHeight);
+    PaintTitleBackdrop(c, 200, 14);
+    // A well filling up at the bottom: rows of settled cells with a few holes.
+    Random r(201);
+    const int cell = 24;
+    for (int row = 0; row < 4; ++row) {
+        for (int col = 0; col < 12; ++col) {
+            if (r.Chance(0.15f + row * 0.12f)) {
+                continue;
+            }
+            Canvas tile = MakeCellTile(r.Range(1, 6), cell - 4);
+            c.Paste(tile, 4 + col * cell, c.Height() - (row + 1) * cell + 2);
+        }
+    }
+    AddGlow(c, 148, 130, 90, {120, 80, 200}, 0.5f);
+    DrawTextCentred(c, 104, "WinZolvik", TitleStyle(5));
+    DrawTextCentred(c, 160, "A FALLING BLOCK GAME", SmallStyle());
+    return c;
+}
+
+Canvas MakeWinPicture() {
+    Canvas c(kPictureWidth, kPictureHeight);
+    const float cx = 148, cy = 190;
+    // Rays of gold and amber turning around the centre.
+    Shade(c, [&](int x, int y) {
+        float a = std::atan2(y - cy, x - cx);
+        float d = std::hypot(x - cx, y - cy);
+        float ray = 0.5f + 0.5f * std::sin(a * 16);
+        Colour col = Mix({150, 50, 10}, {255, 190, 50}, ray * ray);
+        return Mix({255, 240, 190}, Scale(col, 0.6f + 0.4f * std::exp(-d / 300)),
+                   std::clamp(d / 60, 0.0f, 1.0f));
+    });
+    Vignette(c, 0.5f);
+    // Confetti in the six cell colours.
+    Random r(210);
+    const Colour confetti[] = {{230, 50, 60},  {60, 200, 80},  {60, 110, 240},
+                               {250, 220, 60}, {180, 80, 220}, {60, 210, 220}};
+    for (int i = 0; i < 260; ++i) {
+        float x = r.Unit() * c.Width();
+        float y = r.Unit() * c.Height();
+        float angle = r.Unit() * 3.14159f;
+        Colour col = confetti[r.Range(0, 5)];
+        for (int k = -3; k <= 3; ++k) {
+            c.FillDisc(x + k * std::cos(angle), y + k * std::sin(angle), 1.3f, col);
+        }
+    }
+    DrawTextCentred(c, 60, "CONGRATULATIONS", TitleStyle(2));
+    DrawTextCentred(c, 172, "YOU WIN!", TitleStyle(5));
+    DrawTextCentred(c, 300, "ALL 20 LEVELS", TitleStyle(2));
+    DrawTextCentred(c, 324, "COMPLETE", TitleStyle(2));
+    return c;
+}
+
+Canvas MakeAboutPicture() {
+    Canvas c(250, 224);
+    PaintTitleBackdrop(c, 220, 10);
+    AddGlow(c, 125, 80, 70, {120, 80, 200}, 0.5f);
+    DrawTextCentred(c, 62, "WinZolvik", TitleStyle(4));
+    DrawTextCentred(c, 116, "VERSION 1.0", SmallStyle());
+    DrawTextCentred(c, 150, "A FALLING BLOCK GAME", SmallStyle());
+    return c;
+}
+
+Canvas MakeIcon(IconKind kind, int size) {
+    Canvas c(size, size);
+    // Four cells of a square piece in four colours: the game's look in one glance.
+    int cell = size / 2;
+    const int colours[4] = {1, 4, 2, 3};
+    for (int i = 0; i < 4; ++i) {
+        c.Paste(MakeCellTile(colours[i], cell), (i % 2) * cell, (i / 2) * cell);
+    }
+    if (kind == IconKind::Editor) {
+        // A pencil across the cells, from the lower left to the upper right.
+        float w = std::max(1.5f, size / 12.0f);
+        for (int k = 0; k < size * 3; ++k) {
+            float t = static_cast<float>(k) / (size * 3);
+            float x = size * (0.12f + 0.76f * t);
+            float y = size * (0.88f - 0.76f * t);
+            Colour col = t < 0.15f   ? Colour{60, 40, 30}
+                         : t < 0.25f ? Colour{240, 210, 160}
+                                     : Colour{250, 200, 40};
+            c.FillDisc(x, y, t < 0.15f ? w * 0.5f : w, col);
+        }
+    }
+    return c;
+}
+
+} // namespace wz::content
