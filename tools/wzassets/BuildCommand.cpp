@@ -1,0 +1,264 @@
+#include "BuildCommand.h"
+
+#include "CfbErrors.h"
+#include "CfbStorage.h"
+#include "DefaultContent.h"
+#include "WzAssets.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+
+namespace wz::assets {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using FileCloser = int (*)(std::FILE*);
+
+bool ReadFile(const fs::path& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        error = "cannot read " + path.string() + ": not a regular file";
+        return false;
+    }
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec) {
+        error = "cannot read " + path.string() + ": " + ec.message();
+        return false;
+    }
+    if (size > kMaxSourceBytes) {
+        error = "cannot use " + path.string() + ": larger than " +
+                std::to_string(kMaxSourceBytes >> 20) + " MiB";
+        return false;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) {
+        error = "cannot read " + path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    const std::size_t got = size == 0 ? 0 : std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (got != bytes.size() || std::ferror(file.get()) != 0) {
+        error = "cannot read " + path.string() + ": " +
+                (std::ferror(file.get()) != 0 ? std::strerror(errno) : "it changed while read");
+        return false;
+    }
+    return true;
+}
+
+// The files of DIR/<storage> by the name before their extension. Two files for one element
+// (Love3.jpg and Love3.jpeg) would make the choice a guess, so that is an error.
+bool FindSources(const fs::path& from, std::map<std::pair<std::u16string, std::u16string>, fs::path>& found,
+                 std::vector<fs::path>& ignored, std::string& error) {
+    std::error_code ec;
+    if (!fs::is_directory(from, ec)) {
+        error = "cannot read " + from.string() + ": not a folder";
+        return false;
+    }
+    std::map<std::pair<std::u16string, std::u16string>, bool> known;
+    for (const auto& e : content::AssetElements()) {
+        known[{std::u16string(e.storage), std::u16string(e.name)}] = true;
+    }
+    for (const auto& storage : {u"Images", u"Sound", u"Music"}) {
+        const fs::path folder = from / ToUtf8(storage);
+        if (!fs::is_directory(folder, ec)) {
+            continue;
+        }
+        std::vector<fs::path> files;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            files.push_back(it->path());
+        }
+        if (ec) {
+            error = "cannot read " + folder.string() + ": " + ec.message();
+            return false;
+        }
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files) {
+            const auto key = std::pair{std::u16string(storage), FromUtf8(file.stem().string())};
+            if (!file.has_extension() || !known.count(key)) {
+                ignored.push_back(file);
+                continue;
+            }
+            auto [it, inserted] = found.emplace(key, file);
+            if (!inserted) {
+                error = "two files for " + ToUtf8(storage) + "/" + ToUtf8(key.second) + ": " +
+                        it->second.string() + " and " + file.string();
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Generates the given elements on every core; each element depends on its name alone, so the
+// result is the same whatever the order.
+void Generate(std::vector<BuiltElement>& elements, const std::vector<std::size_t>& wanted) {
+    const unsigned workers = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> threads;
+    for (unsigned w = 0; w < workers; ++w) {
+        threads.emplace_back([&, w] {
+            for (std::size_t i = w; i < wanted.size(); i += workers) {
+                BuiltElement& e = elements[wanted[i]];
+                e.bytes = content::MakeDefaultElement({e.storage, e.name});
+            }
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+}
+
+std::string Describe(int code) {
+    return cfb::ErrorText(code);
+}
+
+bool WriteTree(const fs::path& path, const std::vector<BuiltElement>& elements, std::string& error) {
+    constexpr std::uint32_t kWrite = cfb::kModeReadWrite | cfb::kShareExclusive;
+    std::shared_ptr<cfb::Storage> root;
+    int rc = cfb::OpenCompoundFile(path, cfb::kModeCreate | kWrite, root);
+    if (rc != cfb::kOk) {
+        error = "cannot create " + path.string() + ": " + Describe(rc);
+        return false;
+    }
+    std::shared_ptr<cfb::Storage> storage;
+    std::u16string current;
+    for (const BuiltElement& e : elements) {
+        if (!storage || e.storage != current) {
+            storage.reset();
+            rc = root->CreateStorage(e.storage, kWrite, storage);
+            if (rc != cfb::kOk) {
+                error = "cannot create the storage " + ToUtf8(e.storage) + ": " + Describe(rc);
+                return false;
+            }
+            current = e.storage;
+        }
+        std::shared_ptr<cfb::Stream> stream;
+        rc = storage->CreateStream(e.name, kWrite, stream);
+        if (rc == cfb::kOk) {
+            std::uint32_t written = 0;
+            rc = stream->Write(e.bytes.data(), static_cast<std::uint32_t>(e.bytes.size()), &written);
+            if (rc == cfb::kOk && written != e.bytes.size()) {
+                rc = cfb::kErrIo;
+            }
+        }
+        if (rc != cfb::kOk) {
+            error = "cannot write " + ToUtf8(e.storage) + "/" + ToUtf8(e.name) + ": " + Describe(rc);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool CollectElements(const std::optional<fs::path>& from, std::vector<BuiltElement>& elements,
+                     std::vector<fs::path>& ignored, std::string& error) {
+    std::map<std::pair<std::u16string, std::u16string>, fs::path> found;
+    if (from && !FindSources(*from, found, ignored, error)) {
+        return false;
+    }
+    elements.clear();
+    std::vector<std::size_t> generated;
+    for (const auto& e : content::AssetElements()) {
+        BuiltElement built{std::u16string(e.storage), std::u16string(e.name), {}, {}};
+        auto it = found.find({built.storage, built.name});
+        if (it != found.end()) {
+            built.source = it->second;
+            if (!ReadFile(built.source, built.bytes, error)) {
+                return false;
+            }
+        } else {
+            generated.push_back(elements.size());
+        }
+        elements.push_back(std::move(built));
+    }
+    Generate(elements, generated);
+    for (std::size_t i : generated) {
+        if (elements[i].bytes.empty()) {
+            error = "cannot generate " + ToUtf8(elements[i].storage) + "/" + ToUtf8(elements[i].name);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteAssetFile(const fs::path& out, const std::vector<BuiltElement>& elements,
+                    std::string& error) {
+    // The scratch file lies beside OUT, so that the final rename stays on one file system.
+    const fs::path folder = out.has_parent_path() ? out.parent_path() : fs::path(".");
+    std::string pattern = (folder / ("." + out.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        error = "cannot write in " + folder.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    const fs::path scratch = pattern;
+    bool ok = WriteTree(scratch, elements, error);
+    if (ok) {
+        std::error_code ec;
+        fs::rename(scratch, out, ec);
+        if (ec) {
+            error = "cannot replace " + out.string() + ": " + ec.message();
+            ok = false;
+        }
+    }
+    if (!ok) {
+        std::error_code ignore;
+        fs::remove(scratch, ignore);
+    }
+    return ok;
+}
+
+int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<fs::path> target;
+    std::optional<fs::path> from;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--from" && i + 1 < args.size() && !from) {
+            from = args[++i];
+        } else if (!args[i].empty() && args[i][0] != '-' && !target) {
+            target = args[i];
+        } else {
+            return UsageError(err, "build");
+        }
+    }
+    if (!target) {
+        return UsageError(err, "build");
+    }
+    std::vector<BuiltElement> elements;
+    std::vector<fs::path> ignored;
+    std::string error;
+    if (!CollectElements(from, elements, ignored, error)) {
+        return Fail(err, target->string(), error + "; nothing written");
+    }
+    for (const fs::path& file : ignored) {
+        err << "wzassets: ignored " << file.string()
+            << ": its name is not an element of the asset file\n";
+    }
+    if (!WriteAssetFile(*target, elements, error)) {
+        return Fail(err, target->string(), error);
+    }
+    std::size_t total = 0;
+    std::size_t taken = 0;
+    for (const BuiltElement& e : elements) {
+        out << ToUtf8(e.storage) << "/" << ToUtf8(e.name) << "\t" << e.bytes.size() << "\t"
+            << (e.source.empty() ? std::string("generated") : e.source.string()) << "\n";
+        total += e.bytes.size();
+        taken += e.source.empty() ? 0 : 1;
+    }
+    out << "wrote " << target->string() << ": " << elements.size() << " streams, " << total
+        << " bytes of content, " << taken << " from files and " << elements.size() - taken
+        << " generated\n";
+    return 0;
+}
+
+} // namespace wz::assets

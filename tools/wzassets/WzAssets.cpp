@@ -1,0 +1,137 @@
+#include "WzAssets.h"
+
+#include <ostream>
+
+namespace wz::assets {
+
+namespace {
+
+// Every command of the tool; a new command is one more line here.
+const Command kCommands[] = {
+    {"list", "list FILE",
+     "one line per element, sorted by path: \"Images/\" for a storage, "
+     "\"Images/Love1<TAB>size\" for a stream",
+     RunList},
+    {"extract", "extract FILE PATH OUT",
+     "writes the stream PATH (for example Images/Love1) into OUT; OUT \"-\" is standard output",
+     RunExtract},
+    {"check", "check FILE",
+     "verifies the file's structure and content; prints each problem on a line, exit 1 if any",
+     RunCheck},
+};
+
+void PrintHelp(std::ostream& out) {
+    out << "Usage: wzassets COMMAND ARGUMENTS...\n"
+           "Builds, lists, extracts and checks the asset file WinData.stg (a compound file).\n\n"
+           "Commands:\n";
+    for (const Command& c : kCommands) {
+        out << "  wzassets " << c.usage << "\n      " << c.summary << "\n";
+    }
+    out << "\nExit status: 0 on success, 1 when the file is missing, damaged or has problems,\n"
+           "2 for a command line that is not understood.\n";
+}
+
+} // namespace
+
+int RunWzAssets(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        PrintHelp(err);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintHelp(out);
+        return 0;
+    }
+    for (const Command& c : kCommands) {
+        if (args[0] == c.name) {
+            const std::vector<std::string> rest(args.begin() + 1, args.end());
+            for (const std::string& a : rest) {
+                if (a == "--help" || a == "-h") {
+                    out << "Usage: wzassets " << c.usage << "\n" << c.summary << "\n";
+                    return 0;
+                }
+            }
+            return c.run(rest, out, err);
+        }
+    }
+    err << "wzassets: unknown command \"" << args[0] << "\" (try wzassets --help)\n";
+    return 2;
+}
+
+int UsageError(std::ostream& err, std::string_view command) {
+    for (const Command& c : kCommands) {
+        if (c.name == command) {
+            err << "Usage: wzassets " << c.usage << "\n";
+        }
+    }
+    return 2;
+}
+
+int Fail(std::ostream& err, const std::string& what, const std::string& reason) {
+    err << "wzassets: " << what << ": " << reason << "\n";
+    return 1;
+}
+
+std::string ToUtf8(std::u16string_view name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        std::uint32_t c = name[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+            name[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u16string FromUtf8(std::string_view text) {
+    std::u16string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        std::uint32_t c = 0xFFFD;
+        std::size_t length = 1;
+        if (b < 0x80) {
+            c = b;
+        } else if ((b >> 5) == 0x6) {
+            length = 2;
+        } else if ((b >> 4) == 0xE) {
+            length = 3;
+        } else if ((b >> 3) == 0x1E) {
+            length = 4;
+        }
+        if (length > 1 && i + length <= text.size()) {
+            c = b & (0x7F >> length);
+            for (std::size_t k = 1; k < length; ++k) {
+                c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            }
+        } else if (length > 1) {
+            length = text.size() - i;
+        }
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(c));
+        }
+        i += length;
+    }
+    return out;
+}
+
+} // namespace wz::assets
