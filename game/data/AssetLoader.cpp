@@ -1,0 +1,187 @@
+#include "AssetLoader.h"
+
+#include "GameState.h"
+#include "LevelNames.h"
+#include "MessageBox.h"
+#include "TempFiles.h"
+
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace wz {
+
+MessageBoxRequest AssetFileFatalMessage() {
+    return {"WinZolvik",
+            "Fatal Error: File WinData.stg missing or corrupt !!!\nThe Game is done !!!",
+            MessageIcon::Stop, MessageOwner::ActiveWindow};
+}
+
+MessageBoxRequest NoSoundMessage() {
+    return {"WinZolvik",
+            "Error: Can't create temp file or file\nWinData.stg missing or corrupt !!! \n"
+            "You will not have a Sound !!!",
+            MessageIcon::Stop, MessageOwner::ActiveWindow};
+}
+
+MessageBoxRequest NoMusicMessage() {
+    return {"WinZolvik",
+            "Error: Can't create temp file or file\nWinData.stg missing or corrupt !!! \n"
+            "You will not have a Music !!!",
+            MessageIcon::Stop, MessageOwner::ActiveWindow};
+}
+
+AssetLoader::AssetLoader(GameState& state, MessageBoxSink& messages,
+                         std::filesystem::path assetFile)
+    : state_(state), messages_(messages), assetFile_(std::move(assetFile)) {}
+
+AssetLoader::~AssetLoader() {
+    FreePictures();
+    RemoveKnockSound();
+    RemoveMusicTrack();
+}
+
+std::unique_ptr<Picture> AssetLoader::ReadPicture(std::u16string_view name) {
+    // A picture too large for memory ends the game like a missing one.
+    try {
+        std::vector<std::uint8_t> bytes;
+        if (!pictureStorage_.ReadWholeStream(name, bytes)) {
+            return nullptr;
+        }
+        return std::make_unique<Picture>(bytes.data(), static_cast<std::uint32_t>(bytes.size()),
+                                         &messages_);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+bool AssetLoader::LoadStartupPictures() {
+    backgroundPicture_.reset();
+    framePicture_.reset();
+    tilePicture_.reset();
+
+    bool loaded = pictureStorage_.Open(assetFile_, true, false) &&
+                  pictureStorage_.OpenStorage(kImagesStorage, true);
+    if (loaded) {
+        backgroundPicture_ = ReadPicture(kJacketPicture);
+        loaded = backgroundPicture_ != nullptr;
+    }
+    if (loaded) {
+        framePicture_ = ReadPicture(levelPictureNames[0]);
+        loaded = framePicture_ != nullptr;
+    }
+    if (loaded) {
+        tilePicture_ = ReadPicture(kTilesPicture);
+        loaded = tilePicture_ != nullptr;
+    }
+    if (!loaded) {
+        FreePictures();
+        messages_.ShowMessage(AssetFileFatalMessage());
+        return false;
+    }
+    return true;
+}
+
+bool AssetLoader::CopyStreamToTempFile(CompoundStorage& storage, std::u16string_view storageName,
+                                       std::u16string_view streamName, std::string& tempPath) {
+    try {
+        std::vector<std::uint8_t> bytes;
+        if (!storage.Open(assetFile_, true, false) || !storage.OpenStorage(storageName, true) ||
+            !storage.ReadWholeStream(streamName, bytes)) {
+            return false;
+        }
+        tempPath = MakeTempFile();
+        if (tempPath.empty()) {
+            return false;
+        }
+        if (!WriteWholeFile(tempPath, bytes)) {
+            // The file was made but holds nothing usable: it goes at once, not at exit.
+            RemoveFile(tempPath);
+            tempPath.clear();
+            return false;
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+bool AssetLoader::ExtractKnockSound() {
+    state_.knockReady = 0;
+    if (!CopyStreamToTempFile(soundStorage_, kSoundStorage, kKnockSound, knockTempPath_)) {
+        RemoveKnockSound();
+        messages_.ShowMessage(NoSoundMessage());
+        return false;
+    }
+    state_.knockReady = 1;
+    return true;
+}
+
+bool AssetLoader::ExtractTitleMusic() {
+    state_.musicReady = 0;
+    if (!CopyStreamToTempFile(musicStorage_, kMusicStorage, kTitleTrack, musicTempPath_)) {
+        RemoveMusicTrack();
+        messages_.ShowMessage(NoMusicMessage());
+        return false;
+    }
+    state_.musicReady = 1;
+    state_.musicTempExists = 1;
+    return true;
+}
+
+bool AssetLoader::LoadBackgroundPicture(std::u16string_view name) {
+    std::unique_ptr<Picture> picture = ReadPicture(name);
+    if (picture == nullptr) {
+        messages_.ShowMessage(AssetFileFatalMessage());
+        return false;
+    }
+    backgroundPicture_ = std::move(picture);
+    return true;
+}
+
+void AssetLoader::ExtractMusicTrack(std::u16string_view name) {
+    state_.musicReady = 0;
+    bool written = false;
+    try {
+        std::vector<std::uint8_t> bytes;
+        written = !musicTempPath_.empty() && musicStorage_.ReadWholeStream(name, bytes) &&
+                  WriteWholeFile(musicTempPath_, bytes);
+    } catch (const std::bad_alloc&) {
+        written = false;
+    }
+    if (!written) {
+        RemoveMusicTrack();
+        messages_.ShowMessage(NoMusicMessage());
+        return;
+    }
+    state_.musicReady = 1;
+    state_.musicTempExists = 1;
+}
+
+void AssetLoader::FreePictures() {
+    backgroundPicture_.reset();
+    framePicture_.reset();
+    tilePicture_.reset();
+    pictureStorage_.CloseAll();
+}
+
+void AssetLoader::RemoveKnockSound() {
+    if (state_.knockReady) {
+        RemoveFile(knockTempPath_);
+    }
+    knockTempPath_.clear();
+    soundStorage_.CloseAll();
+    state_.knockReady = 0;
+}
+
+void AssetLoader::RemoveMusicTrack() {
+    if (state_.musicTempExists) {
+        RemoveFile(musicTempPath_);
+    }
+    musicTempPath_.clear();
+    musicStorage_.CloseAll();
+    state_.musicReady = 0;
+    state_.musicTempExists = 0;
+}
+
+} // namespace wz
