@@ -1,0 +1,232 @@
+#include "AssetUpdate.h"
+
+#include "AssetFileOps.h"
+#include "CfbStorage.h"
+#include "CompoundStorage.h"
+#include "EditorTexts.h"
+#include "LevelNames.h"
+#include "SourceFile.h"
+
+#include <system_error>
+
+namespace wz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Stream names are plain ASCII; each byte becomes one UTF-16 unit.
+std::u16string Widen(const std::string& name) {
+    return std::u16string(name.begin(), name.end());
+}
+
+// The whole tree of one file's root, copied into another's.
+bool CopyWholeTree(const CompoundStorage& from, const CompoundStorage& to) {
+    return from.Root() != nullptr && to.Root() != nullptr && from.Root()->CopyTo(*to.Root()) == 0;
+}
+
+} // namespace
+
+AssetUpdate::AssetUpdate(MessageBoxSink& messages, fs::path folder)
+    : messages_(messages), folder_(std::move(folder)) {}
+
+fs::path AssetUpdate::AssetPath() const {
+    return folder_ / kAssetFileName;
+}
+
+fs::path AssetUpdate::ScratchPath() const {
+    return folder_ / kScratchFileName;
+}
+
+void AssetUpdate::Show(std::string_view text, MessageIcon icon) {
+    messages_.ShowMessage(
+        {std::string(kEditorTitle), std::string(text), icon, MessageOwner::ActiveWindow});
+}
+
+bool AssetUpdate::InitialUpdate() {
+    lists_.pictureChanged.fill(false);
+    lists_.musicChanged.fill(false);
+    lists_.picturesDirty = false;
+    lists_.musicDirty = false;
+    lists_.selectedSlot = 0;
+    const bool usable = TestAssetFile();
+    if (!usable) {
+        Show(kStartMessage, MessageIcon::Exclamation);
+    }
+    ShowPictures();
+    return usable;
+}
+
+bool AssetUpdate::TestAssetFile() {
+    if (!RemoveReadOnlyMark(AssetPath())) {
+        return false;
+    }
+    CompoundStorage file;
+    bool opened = false;
+    try {
+        opened = file.Open(AssetPath(), false, false);
+    } catch (const std::exception&) {
+        opened = false;
+    }
+    file.CloseAll();
+    return opened;
+}
+
+void AssetUpdate::ShowPictures() {
+    lists_.FormatLabels(SlotKind::Pictures);
+    lists_.showingPictures = true;
+    if (host_ != nullptr) {
+        host_->RebuildTree();
+    }
+}
+
+void AssetUpdate::ShowMusic() {
+    lists_.FormatLabels(SlotKind::Music);
+    lists_.showingPictures = false;
+    if (host_ != nullptr) {
+        host_->RebuildTree();
+    }
+}
+
+void AssetUpdate::DropFiles(int firstSlot, const std::vector<std::string>& files) {
+    lists_.Drop(firstSlot, files);
+    if (lists_.showingPictures) {
+        ShowPictures();
+    } else {
+        ShowMusic();
+    }
+}
+
+void AssetUpdate::RevertCurrent() {
+    if (lists_.showingPictures) {
+        lists_.Clear(SlotKind::Pictures);
+        ShowPictures();
+    } else {
+        lists_.Clear(SlotKind::Music);
+        ShowMusic();
+    }
+}
+
+void AssetUpdate::RestoreLastCopy() {
+    lists_.selectedSlot = 0;
+    lists_.showingPictures = false;
+    RevertCurrent();
+    lists_.showingPictures = true;
+    RevertCurrent();
+}
+
+bool AssetUpdate::ReadSource(const std::string& path, std::vector<std::uint8_t>& bytes) {
+    return ReadSourceFile(path, bytes);
+}
+
+// One pass of Save over one list: every changed slot's stream is destroyed and created again
+// with the whole source file. Stops at the first slot that fails.
+bool AssetUpdate::ReplaceStreams(SlotKind kind) {
+    SlotListRef list = lists_.List(kind);
+    CompoundStorage main;
+
+    bool opened = false;
+    try {
+        opened = main.Open(AssetPath(), false, false) && main.OpenStorage(list.storageName, false);
+    } catch (...) {
+        main.CloseAll();
+        Show(kOpenMessage, MessageIcon::Exclamation);
+        throw;
+    }
+    if (!opened) {
+        main.CloseAll();
+        Show(kOpenMessage, MessageIcon::Exclamation);
+        return false;
+    }
+
+    int failedSlot = -1;
+    try {
+        for (int i = 0; i < kSlotCount && failedSlot < 0; ++i) {
+            if (!list.changed[i]) {
+                continue;
+            }
+            failedSlot = i;
+            std::vector<std::uint8_t> bytes;
+            if (!ReadSource(list.paths[i], bytes)) {
+                break;
+            }
+            const std::u16string name = Widen(list.streamNames[i]);
+            if (!main.DeleteStream(name) || !main.CreateStream(name) ||
+                !main.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size())) ||
+                !main.CloseStream()) {
+                break;
+            }
+            failedSlot = -1;
+        }
+    } catch (...) {
+        main.CloseAll();
+        if (failedSlot >= 0) {
+            Show(FillPlaceholders(kSourceMessage, list.paths[failedSlot]),
+                 MessageIcon::Exclamation);
+        }
+        throw;
+    }
+    main.CloseAll();
+    if (failedSlot >= 0) {
+        Show(FillPlaceholders(kSourceMessage, list.paths[failedSlot]), MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+// Copies the whole updated file into a fresh scratch file, which leaves out the space the
+// replaced streams took. A scratch file this pass could not complete is removed: it is never
+// a copy worth keeping.
+bool AssetUpdate::Compact() {
+    CompoundStorage main;
+    CompoundStorage scratch;
+    bool created = false;
+    bool copied = false;
+    try {
+        if (main.Open(AssetPath(), true, false)) {
+            created = scratch.Open(ScratchPath(), false, true);
+            copied = created && CopyWholeTree(main, scratch);
+        }
+    } catch (...) {
+        main.CloseAll();
+        scratch.CloseAll();
+        if (created) {
+            std::error_code ignored;
+            fs::remove(ScratchPath(), ignored);
+        }
+        Show(kScratchMessage, MessageIcon::Exclamation);
+        throw;
+    }
+    main.CloseAll();
+    scratch.CloseAll();
+    if (!copied) {
+        if (created) {
+            std::error_code ignored;
+            fs::remove(ScratchPath(), ignored);
+        }
+        Show(kScratchMessage, MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void AssetUpdate::SaveChanges() {
+    lists_.selectedSlot = 0;
+    if (!lists_.picturesDirty && !lists_.musicDirty) {
+        return;
+    }
+    if (lists_.picturesDirty && !ReplaceStreams(SlotKind::Pictures)) {
+        return;
+    }
+    if (lists_.musicDirty && !ReplaceStreams(SlotKind::Music)) {
+        return;
+    }
+    if (!Compact()) {
+        return;
+    }
+    MoveOver(ScratchPath(), AssetPath()); // a failure goes on to the dispatcher's message
+    RestoreLastCopy();
+    Show(kDoneMessage, MessageIcon::None);
+}
+
+} // namespace wz

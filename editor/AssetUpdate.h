@@ -1,0 +1,79 @@
+#pragma once
+
+// The editor's pending replacements and the update of the asset file: the start-up test,
+// Save, Restore and Revert current. The view owns one AssetUpdate and draws its lists.
+
+#include "MessageBox.h"
+#include "SlotLists.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace wz {
+
+inline constexpr std::string_view kScratchFileName = "WinData38746834.stg";
+
+// The view side: rebuilds the tree from the lists after every change.
+class TreeHost {
+public:
+    virtual ~TreeHost() = default;
+    virtual void RebuildTree() = 0;
+};
+
+class AssetUpdate {
+public:
+    // The asset and scratch files are looked up by relative name in folder, which defaults to
+    // the current working directory at the time of each command.
+    explicit AssetUpdate(MessageBoxSink& messages, std::filesystem::path folder = ".");
+    virtual ~AssetUpdate() = default;
+    AssetUpdate(const AssetUpdate&) = delete;
+    AssetUpdate& operator=(const AssetUpdate&) = delete;
+
+    SlotLists& lists() { return lists_; }
+    const SlotLists& lists() const { return lists_; }
+    void SetTreeHost(TreeHost* host) { host_ = host; }
+
+    std::filesystem::path AssetPath() const;
+    std::filesystem::path ScratchPath() const;
+
+    // Clears the changed flags and dirty marks (paths stay), selects slot 1, tests the asset
+    // file and shows the picture list. False when the test failed: the start message has been
+    // shown and the editor must close.
+    bool InitialUpdate();
+
+    // The start-up test: the file exists, loses a read-only mark, and opens read-write with
+    // nobody else holding it. Holds nothing open afterwards.
+    bool TestAssetFile();
+
+    void ShowPictures();
+    void ShowMusic();
+
+    // Files dropped on the tree fill the list on show from firstSlot on.
+    void DropFiles(int firstSlot, const std::vector<std::string>& files);
+
+    void RevertCurrent();
+    void RestoreLastCopy();
+
+    // Writes every pending replacement into the asset file and rewrites it compactly. Each
+    // failure shows its message and keeps the pending changes. An exception from below a phase
+    // cleans that phase up and shows its message, then goes on to the caller's dispatcher.
+    void SaveChanges();
+
+protected:
+    // Reads one source file whole; tests override it to raise failures below a phase.
+    virtual bool ReadSource(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+private:
+    bool ReplaceStreams(SlotKind kind);
+    bool Compact();
+    void Show(std::string_view text, MessageIcon icon);
+
+    MessageBoxSink& messages_;
+    std::filesystem::path folder_;
+    TreeHost* host_ = nullptr;
+    SlotLists lists_;
+};
+
+} // namespace wz

@@ -1,0 +1,195 @@
+#include "CMainFrame.h"
+
+#include "CommandGuard.h"
+#include "EditorCommands.h"
+#include "EditorTexts.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+// The toolbar pictures, in the order of the toolbar's buttons.
+const std::map<int, const char*>& ButtonPictures() {
+    static const std::map<int, const char*> pictures = {
+        {wz::ID_FILE_SAVE_CHANGES, ":/editor/tb_save.png"},
+        {wz::ID_FILE_RESTORE, ":/editor/tb_restore.png"},
+        {wz::ID_VIEW_PICTURES, ":/editor/tb_pictures.png"},
+        {wz::ID_VIEW_MUSIC, ":/editor/tb_music.png"},
+        {wz::ID_VIEW_REVERT_CURRENT, ":/editor/tb_revert.png"},
+        {wz::ID_VIEW_EXPLORER, ":/editor/tb_explorer.png"},
+        {wz::ID_VIEW_ZOLVIK, ":/editor/tb_game.png"},
+        {wz::ID_APP_ABOUT, ":/editor/tb_about.png"},
+    };
+    return pictures;
+}
+
+// The indicator panes' identifiers and texts.
+constexpr std::array<const char*, 3> kIndicatorTexts = {"CAP", "NUM", "SCRL"};
+constexpr std::array<const char*, 3> kIndicatorIds = {"59137", "59138", "59139"};
+
+} // namespace
+
+// The pictures live in the editor's static library, so the program asks for them by name.
+static void InitEditorResources() {
+    Q_INIT_RESOURCE(editor);
+}
+
+CMainFrame::CMainFrame(wz::MessageBoxSink& messages, QWidget* parent)
+    : QMainWindow(parent), messages_(messages) {
+    InitEditorResources();
+    setWindowIcon(QIcon(QStringLiteral(":/editor/frame.png")));
+    move(0, 0);
+    resize(480, 580);
+    SetDocumentTitle(QString());
+    for (const wz::CommandText& command : wz::kCommandTexts) {
+        const QString prompt = Text(command.prompt);
+        auto* action = new QAction(Text(command.menuText), this);
+        action->setStatusTip(prompt.section(QLatin1Char('\n'), 0, 0));
+        action->setToolTip(prompt.section(QLatin1Char('\n'), 1));
+        action->setIconText(action->toolTip());
+        const int id = command.id;
+        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        actions_[id] = action;
+    }
+    for (int id : {wz::ID_VIEW_TOOLBAR, wz::ID_VIEW_STATUS_BAR}) {
+        actions_[id]->setCheckable(true);
+        actions_[id]->setChecked(true);
+    }
+    BuildMenu();
+    BindKeys();
+}
+
+void CMainFrame::BuildMenu() {
+    for (const wz::MenuPopup& popup : wz::kMenu) {
+        QMenu* menu = menuBar()->addMenu(Text(popup.title));
+        for (int id : popup.items) {
+            if (id < 0) {
+                break;
+            }
+            if (id == wz::kSeparator) {
+                menu->addSeparator();
+            } else {
+                menu->addAction(actions_.at(id));
+            }
+        }
+    }
+}
+
+void CMainFrame::BindKeys() {
+    for (const wz::KeyBinding& key : wz::kKeys) {
+        auto* shortcut = new QShortcut(QKeySequence(Text(key.key)), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        const int id = key.id;
+        connect(shortcut, &QShortcut::activated, this, [this, id] { OnCommand(id); });
+    }
+}
+
+int CMainFrame::OnCreate() {
+    m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
+    m_wndToolBar->setObjectName(QStringLiteral("59392"));
+    m_wndToolBar->setIconSize(QSize(16, 15));
+    for (int id : wz::kToolbar) {
+        if (id == wz::kSeparator) {
+            m_wndToolBar->addSeparator();
+            continue;
+        }
+        const QPixmap picture(QString::fromLatin1(ButtonPictures().at(id)));
+        if (picture.isNull()) {
+            return -1;
+        }
+        actions_.at(id)->setIcon(QIcon(picture));
+        m_wndToolBar->addAction(actions_.at(id));
+    }
+    // Tooltips and status prompts come with the actions; the bar may dock on any side or
+    // float, and resizes its buttons to the orientation.
+    m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_wndToolBar->setMovable(true);
+    m_wndToolBar->setFloatable(true);
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+
+    m_wndStatusBar = new QStatusBar(this);
+    // The message pane: "Ready" when idle, covered by a command's prompt while the pointer is
+    // over its item or button.
+    auto* ready = new QLabel(Text(wz::kIdleStatus), m_wndStatusBar);
+    ready->setObjectName(QStringLiteral("messagePane"));
+    m_wndStatusBar->addWidget(ready, 1);
+    for (std::size_t i = 0; i < indicators_.size(); ++i) {
+        auto* pane = new QLabel(m_wndStatusBar);
+        pane->setObjectName(QString::fromLatin1(kIndicatorIds[i]));
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
+        m_wndStatusBar->addPermanentWidget(pane);
+        indicators_[i] = pane;
+    }
+    setStatusBar(m_wndStatusBar);
+    UpdateIndicators();
+    // The lock keys can change in any window; a light poll keeps the panes right.
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
+    poll->start(250);
+    return 0;
+}
+
+void CMainFrame::UpdateIndicators() {
+    const LockKeys keys = lockKeys_ ? lockKeys_() : LockKeys{};
+    const std::array<bool, 3> on = {keys.caps, keys.num, keys.scroll};
+    for (std::size_t i = 0; i < indicators_.size(); ++i) {
+        if (indicators_[i] != nullptr) {
+            indicators_[i]->setText(on[i] ? QString::fromLatin1(kIndicatorTexts[i]) : QString());
+        }
+    }
+}
+
+void CMainFrame::SetDocumentTitle(const QString& title) {
+    setWindowTitle(title + QStringLiteral(" - ") + Text(wz::kEditorTitle));
+}
+
+QAction* CMainFrame::action(int id) const {
+    const auto found = actions_.find(id);
+    return found != actions_.end() ? found->second : nullptr;
+}
+
+void CMainFrame::OnCommand(int id) {
+    wz::RunCommand(messages_, [this, id] {
+        for (wz::CommandTarget* target : targets_) {
+            if (target->OnCmdMsg(id)) {
+                return;
+            }
+        }
+        OnCmdMsg(id); // commands nobody handles do nothing
+    });
+}
+
+bool CMainFrame::OnCmdMsg(int id) {
+    switch (id) {
+    case wz::ID_APP_EXIT:
+        close();
+        return true;
+    case wz::ID_VIEW_TOOLBAR:
+        if (m_wndToolBar != nullptr) {
+            m_wndToolBar->setVisible(m_wndToolBar->isHidden());
+            actions_.at(id)->setChecked(!m_wndToolBar->isHidden());
+        }
+        return true;
+    case wz::ID_VIEW_STATUS_BAR:
+        if (m_wndStatusBar != nullptr) {
+            m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
+            actions_.at(id)->setChecked(!m_wndStatusBar->isHidden());
+        }
+        return true;
+    default:
+        return false;
+    }
+}

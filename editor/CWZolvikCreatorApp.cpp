@@ -1,0 +1,100 @@
+#include "CWZolvikCreatorApp.h"
+
+#include "CAboutDlg.h"
+#include "CMainFrame.h"
+#include "CWZolvikCreatorDoc.h"
+#include "CWZolvikCreatorView.h"
+#include "EditorCommands.h"
+#include "EditorTexts.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+
+CWZolvikCreatorApp::CWZolvikCreatorApp(wz::MessageBoxSink* messages)
+    : messages_(messages != nullptr ? *messages : boxes_) {}
+
+CWZolvikCreatorApp::~CWZolvikCreatorApp() = default;
+
+bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
+    // Qt draws its controls in the platform's own look and needs no object libraries, so the
+    // first two steps of a Windows start have nothing to do here. The settings keep no list
+    // of recent files; they live under the editor's name.
+    QCoreApplication::setOrganizationName(QStringLiteral("WinZolvik"));
+    QCoreApplication::setApplicationName(QStringLiteral("WZolvikCreator"));
+
+    // The single-document template: the document, the frame and the view in its client area.
+    document_ = std::make_unique<CWZolvikCreatorDoc>();
+    frame_ = std::make_unique<CMainFrame>(messages_);
+    if (frame_->OnCreate() != 0) {
+        return false;
+    }
+    view_ = new CWZolvikCreatorView(messages_, frame_.get());
+    frame_->setCentralWidget(view_);
+    frame_->AddCommandTarget(view_);
+    frame_->AddCommandTarget(this);
+    connect(document_.get(), &CWZolvikCreatorDoc::titleChanged, frame_.get(),
+            &CMainFrame::SetDocumentTitle);
+    connect(view_, &CWZolvikCreatorView::closeRequested, frame_.get(), &QWidget::close,
+            Qt::QueuedConnection);
+
+    // The ".stg" document type is offered to the desktop by the installed desktop entry and
+    // MIME type, not registered at every start.
+
+    // No argument: a new document. A file argument opens it, though the document reads
+    // nothing from it; one that cannot be opened ends the start.
+    if (arguments.size() > 1) {
+        if (!document_->OnOpenDocument(arguments.at(1))) {
+            messages_.ShowMessage(
+                {std::string(wz::kEditorTitle),
+                 wz::FillPlaceholders(wz::kCommandFailedMessage,
+                                      "cannot open " + arguments.at(1).toStdString()),
+                 wz::MessageIcon::Exclamation, wz::MessageOwner::None});
+            return false;
+        }
+    } else {
+        document_->OnNewDocument();
+    }
+    view_->OnInitialUpdate(*document_);
+
+    frame_->show();
+    frame_->repaint();
+    return true;
+}
+
+bool CWZolvikCreatorApp::OnCmdMsg(int id) {
+    switch (id) {
+    case wz::ID_APP_ABOUT:
+        OnAppAbout();
+        return true;
+    case wz::ID_FILE_NEW:
+        OnFileNew();
+        return true;
+    case wz::ID_FILE_OPEN:
+        OnFileOpen();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CWZolvikCreatorApp::OnAppAbout() {
+    CAboutDlg about(frame_.get());
+    about.exec();
+}
+
+// The standard new command: the same document and view start over.
+void CWZolvikCreatorApp::OnFileNew() {
+    if (document_->OnNewDocument()) {
+        view_->OnInitialUpdate(*document_);
+    }
+}
+
+// The standard open command asks for a document and reads nothing from it; the view then
+// starts over as after New.
+void CWZolvikCreatorApp::OnFileOpen() {
+    const QString file = QFileDialog::getOpenFileName(frame_.get(), QString(), QString(),
+                                                      QStringLiteral("WZolvi Files (*.stg)"));
+    if (!file.isEmpty() && document_->OnOpenDocument(file)) {
+        view_->OnInitialUpdate(*document_);
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+// The application object: it starts the editor in its fixed order, creating the frame, the
+// document and the view, and handles About, New and Open.
+
+#include "CommandTarget.h"
+#include "QtMessageBoxSink.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class CMainFrame;
+class CWZolvikCreatorDoc;
+class CWZolvikCreatorView;
+
+class CWZolvikCreatorApp : public QObject, public wz::CommandTarget {
+    Q_OBJECT
+public:
+    // Messages go to real message boxes unless a sink is given.
+    explicit CWZolvikCreatorApp(wz::MessageBoxSink* messages = nullptr);
+    ~CWZolvikCreatorApp() override;
+
+    // The start-up; false when it fails and the program must end. arguments are the
+    // program's command line, the program's own name first.
+    bool InitInstance(const QStringList& arguments);
+
+    bool OnCmdMsg(int id) override;
+    void OnAppAbout();
+    void OnFileNew();
+    void OnFileOpen();
+
+    CMainFrame* frame() const { return frame_.get(); }
+    CWZolvikCreatorDoc* document() const { return document_.get(); }
+    CWZolvikCreatorView* view() const { return view_; }
+
+private:
+    wz::QtMessageBoxSink boxes_;
+    wz::MessageBoxSink& messages_;
+    std::unique_ptr<CWZolvikCreatorDoc> document_;
+    std::unique_ptr<CMainFrame> frame_;
+    CWZolvikCreatorView* view_ = nullptr; // owned by the frame
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+// The editor's only window content: a tree of the 22 picture or music slots that takes file
+// drops. It draws the lists of its AssetUpdate and passes the commands on to it.
+
+#include "AssetUpdate.h"
+#include "CommandTarget.h"
+
+#include <QIcon>
+#include <QPixmap>
+#include <QTreeWidget>
+
+#include <array>
+
+class CWZolvikCreatorDoc;
+
+class CWZolvikCreatorView : public QTreeWidget, public wz::TreeHost, public wz::CommandTarget {
+    Q_OBJECT
+public:
+    explicit CWZolvikCreatorView(wz::MessageBoxSink& messages, QWidget* parent = nullptr);
+
+    // Clears the pending flags, names the document, tests the asset file and shows the
+    // picture list. When the file is unusable, asks for the editor to close.
+    void OnInitialUpdate(CWZolvikCreatorDoc& document);
+
+    void ShowPictures() { update_.ShowPictures(); }
+    void ShowMusic() { update_.ShowMusic(); }
+    void RevertCurrent() { update_.RevertCurrent(); }
+    void RestoreLastCopy() { update_.RestoreLastCopy(); }
+    void SaveChanges() { update_.SaveChanges(); }
+    void StartExplorer();
+    void StartGame();
+
+    bool OnCmdMsg(int id) override;
+    void RebuildTree() override;
+
+    wz::AssetUpdate& assetUpdate() { return update_; }
+    int selectedSlot() const { return update_.lists().selectedSlot; }
+    const std::array<QPixmap, 5>& images() const { return slotImages; }
+
+    // The folder searched first for the game; the editor's own program folder by default.
+    void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
+
+signals:
+    // The asset file is unusable: the frame closes once this reaches it.
+    void closeRequested();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    wz::MessageBoxSink& messages_;
+    // Image 0 the pictures root, 1 a selected slot, 2 the music root, 3 a music slot, 4 a
+    // picture slot, all 32 x 32.
+    std::array<QPixmap, 5> slotImages;
+    QIcon pictureRootIcon_, musicRootIcon_, pictureSlotIcon_, musicSlotIcon_;
+    wz::AssetUpdate update_;
+    QString programFolder_;
+};

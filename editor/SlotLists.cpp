@@ -1,0 +1,63 @@
+#include "SlotLists.h"
+
+#include <algorithm>
+
+namespace wz {
+
+SlotLists::SlotLists() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        pictureStreamNames[i] = "Love" + std::to_string(i + 1);
+        musicStreamNames[i] = pictureStreamNames[i];
+    }
+    pictureStreamNames[20] = "Win";
+    musicStreamNames[20] = "Win";
+    pictureStreamNames[21] = "Jacket";
+    musicStreamNames[21] = "Titles";
+}
+
+SlotListRef SlotLists::List(SlotKind kind) {
+    if (kind == SlotKind::Pictures) {
+        return {u"Images",    pictureStreamNames, pictureLabels,
+                picturePaths, pictureChanged,     picturesDirty};
+    }
+    return {u"Music", musicStreamNames, musicLabels, musicPaths, musicChanged, musicDirty};
+}
+
+std::string SlotLabel(int slotIndex) {
+    const std::string number = std::to_string(slotIndex + 1);
+    if (slotIndex == 20) {
+        return number + " (Win (Выигрыш)). ";
+    }
+    if (slotIndex == 21) {
+        return number + " (Jacket (Обложка)). ";
+    }
+    return number + ". ";
+}
+
+void SlotLists::FormatLabels(SlotKind kind) {
+    SlotListRef list = List(kind);
+    for (int i = 0; i < kSlotCount; ++i) {
+        list.labels[i] = SlotLabel(i) + list.paths[i];
+    }
+}
+
+void SlotLists::Drop(int first, const std::vector<std::string>& files) {
+    SlotListRef list = List(Showing());
+    first = std::clamp(first, 0, kSlotCount);
+    for (std::size_t n = 0; n < files.size() && first + n < std::size_t{kSlotCount}; ++n) {
+        list.paths[first + n] = files[n];
+        list.changed[first + n] = true;
+    }
+    list.dirty = true;
+}
+
+void SlotLists::Clear(SlotKind kind) {
+    SlotListRef list = List(kind);
+    for (int i = 0; i < kSlotCount; ++i) {
+        list.paths[i].clear();
+        list.changed[i] = false;
+    }
+    list.dirty = false;
+}
+
+} // namespace wz

@@ -1,0 +1,155 @@
+#include "AssetFileOps.h"
+#include "AssetFixture.h"
+#include "CommandGuard.h"
+#include "EditorTexts.h"
+#include "ProgramFinder.h"
+#include "RecordingSink.h"
+#include "SourceFile.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace wztest;
+
+TEST(SourceFile, ReadsRegularFilesWholeAndRefusesTheRest) {
+    TempFolder folder;
+    WriteFile(folder / "one", {7});
+    WriteFile(folder / "big", Pattern(100000, 3));
+    WriteFile(folder / "empty", {});
+    fs::create_directory(folder / "dir");
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    fs::create_symlink(folder / "big", folder / "link");
+
+    struct Row {
+        const char* name;
+        bool ok;
+    };
+    const Row rows[] = {{"one", true},  {"big", true},   {"link", true},    {"empty", false},
+                        {"dir", false}, {"pipe", false}, {"missing", false}};
+    for (const Row& r : rows) {
+        Bytes bytes{1, 2, 3};
+        EXPECT_EQ(wz::ReadSourceFile(folder / r.name, bytes), r.ok) << r.name;
+        if (r.ok) {
+            EXPECT_EQ(bytes, ReadFile(folder / r.name)) << r.name;
+        } else {
+            EXPECT_TRUE(bytes.empty()) << r.name;
+        }
+    }
+}
+
+TEST(AssetFileOps, ReadOnlyMarkIsRemovedAndOtherBitsStay) {
+    TempFolder folder;
+    const fs::path file = folder / "WinData.stg";
+    WriteFile(file, {1});
+    fs::permissions(file, fs::perms::owner_read | fs::perms::others_read);
+    EXPECT_TRUE(wz::RemoveReadOnlyMark(file));
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    EXPECT_TRUE(wz::RemoveReadOnlyMark(file)) << "a writable file stays as it is";
+    EXPECT_FALSE(wz::RemoveReadOnlyMark(folder / "missing"));
+}
+
+// Invariant: the asset file's name always holds a complete file. The scratch copy replaces
+// it in one rename; when that cannot happen, the old file is still there.
+TEST(AssetFileOps, MoveOverReplacesInOneStepOrNotAtAll) {
+    TempFolder folder;
+    const fs::path target = folder / "WinData.stg";
+    const fs::path scratch = folder / "WinData38746834.stg";
+    WriteFile(target, {1, 1});
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    EXPECT_THROW(wz::MoveOver(scratch, target), fs::filesystem_error);
+    EXPECT_EQ(ReadFile(target), (Bytes{1, 1})) << "a missing scratch file leaves the old one";
+
+    fs::create_directories(scratch / "x");
+    EXPECT_THROW(wz::MoveOver(scratch, target), fs::filesystem_error);
+    EXPECT_EQ(ReadFile(target), (Bytes{1, 1}));
+    fs::remove_all(scratch);
+
+    WriteFile(scratch, {2, 2, 2});
+    wz::MoveOver(scratch, target);
+    EXPECT_EQ(ReadFile(target), (Bytes{2, 2, 2}));
+    EXPECT_FALSE(fs::exists(scratch));
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST(ProgramFinder, LooksBesideTheEditorThenHereThenOnThePath) {
+    TempFolder own, here, p1, p2;
+    const auto program = [](const fs::path& folder, const char* name, bool executable) {
+        WriteFile(folder / name, {'#', '!'});
+        fs::permissions(folder / name, executable ? fs::perms::owner_all : fs::perms::owner_read);
+    };
+    program(own.path(), "A", true);
+    program(here.path(), "A", true);
+    program(here.path(), "B", true);
+    program(p1.path(), "B", true);
+    program(p1.path(), "C", false); // not executable: passed over
+    program(p2.path(), "C", true);
+    fs::create_directory(p1 / "D"); // a folder is not a program
+    const std::string path = p1.path().string() + ":" + p2.path().string();
+
+    struct Row {
+        const char* name;
+        fs::path expected;
+    };
+    const Row rows[] = {{"A", own / "A"}, {"B", here / "B"}, {"C", p2 / "C"},
+                        {"D", {}},        {"E", {}},         {"../A", {}}};
+    for (const Row& r : rows) {
+        EXPECT_EQ(wz::FindProgram(r.name, own.path(), here.path(), path), r.expected) << r.name;
+    }
+    // An empty entry of the path stands for the current folder.
+    EXPECT_EQ(wz::FindProgram("B", {}, here.path(), ":" + p2.path().string()), here / "B");
+    EXPECT_EQ(wz::FindProgram("B", {}, {}, ""), fs::path());
+}
+
+TEST(EditorTexts, PlaceholdersTakeTheValueAsItIs) {
+    EXPECT_EQ(wz::FillPlaceholders("a %s b %s", "/x/%s%d"), "a /x/%s%d b /x/%s%d");
+    EXPECT_EQ(wz::FillPlaceholders("100%", "v"), "100%");
+    EXPECT_EQ(wz::FillPlaceholders("", "v"), "");
+}
+
+TEST(CommandGuard, AnExceptionEndsTheCommandWithOneMessage) {
+    struct Row {
+        std::function<void()> command;
+        const char* reason; // nullptr: no message
+    };
+    const Row rows[] = {
+        {[] {}, nullptr},
+        {[] { throw std::bad_alloc(); }, "out of memory"},
+        {[] { throw std::runtime_error("disk full"); }, "disk full"},
+        {[] { throw 42; }, "unknown error"},
+    };
+    for (const Row& r : rows) {
+        RecordingSink sink;
+        EXPECT_EQ(wz::RunCommand(sink, r.command), r.reason == nullptr);
+        if (r.reason == nullptr) {
+            EXPECT_TRUE(sink.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0].caption, "WZolvikCreator");
+        EXPECT_EQ(sink.shown[0].text,
+                  "The command could not be completed: " + std::string(r.reason) +
+                      "\n(Не удалось выполнить команду: " + r.reason + ")");
+    }
+}
+
+// The ".stg" type reaches the desktop through the installed files, which its tools accept.
+TEST(InstallFiles, DesktopEntryAndMimeTypeAreValid) {
+    const std::string resources = std::string(WZ_SOURCE_DIR) + "/editor/resources/";
+    const CommandResult desktop =
+        RunShell("desktop-file-validate '" + resources + "WZolvikCreator.desktop'");
+    EXPECT_EQ(desktop.status, 0) << desktop.output;
+    EXPECT_EQ(desktop.output, "");
+    const CommandResult mime =
+        RunShell("xmllint --noout '" + resources + "wzolvikcreator-document.xml'");
+    EXPECT_EQ(mime.status, 0) << mime.output;
+}
+
+} // namespace
