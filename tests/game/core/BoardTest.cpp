@@ -181,6 +181,10 @@ struct MoveCase {
     int rowAfter, columnAfter, rotationAfter;
 };
 
+void PrintTo(const MoveCase& test, std::ostream* out) {
+    *out << test.name;
+}
+
 class BoardMoves : public testing::TestWithParam<MoveCase> {};
 
 TEST_P(BoardMoves, RefuseExactlyAtWallsFloorAndFixedCells) {
@@ -288,6 +292,10 @@ struct LevelCase {
     std::int32_t levelAfter;
 };
 
+void PrintTo(const LevelCase& test, std::ostream* out) {
+    *out << test.scoreBefore << " + " << test.rows << " rows";
+}
+
 class BoardLevels : public testing::TestWithParam<LevelCase> {};
 
 // The level rises on the row that makes the score a multiple of 1000, once.
@@ -309,7 +317,11 @@ TEST_P(BoardLevels, RiseAtEveryThousand) {
 INSTANTIATE_TEST_SUITE_P(Cases, BoardLevels,
                          testing::Values(LevelCase{900, 1, 1000, 2}, LevelCase{800, 4, 1200, 2},
                                          LevelCase{0, 4, 400, 1}, LevelCase{1000, 1, 1100, 2},
-                                         LevelCase{19700, 3, 20000, 21}));
+                                         LevelCase{19700, 3, 20000, 21}),
+                         [](const testing::TestParamInfo<LevelCase>& info) {
+                             return "Score" + std::to_string(info.param.scoreBefore) + "Rows" +
+                                    std::to_string(info.param.rows);
+                         });
 
 // A new piece that meets a fixed cell ends the game at once, and is not written into the
 // grid. After that every move refuses: erasing the piece would wipe the cells it overlaps.

@@ -127,6 +127,10 @@ struct ConfirmCase {
     bool turns; // the confirming key is the Rotate key and also turns the piece
 };
 
+void PrintTo(const ConfirmCase& test, std::ostream* out) {
+    *out << test.what;
+}
+
 class ConfirmingKey : public testing::TestWithParam<ConfirmCase> {};
 
 TEST_P(ConfirmingKey, StartsLevel2WithItsPictureAndTrack) {
@@ -176,6 +180,10 @@ struct HighScoreCase {
     std::int32_t lowestBelowScore; // the lowest entry is the final score minus this
     bool offered;
 };
+
+void PrintTo(const HighScoreCase& test, std::ostream* out) {
+    *out << test.what;
+}
 
 class GameOver : public testing::TestWithParam<HighScoreCase> {};
 

@@ -40,6 +40,10 @@ struct StateCase {
     void (*reach)(GameRig&);
 };
 
+void PrintTo(const StateCase& test, std::ostream* out) {
+    *out << test.what;
+}
+
 class PauseKey : public testing::TestWithParam<StateCase> {};
 
 // P toggles the pause and its check mark in every state, also on the title screen.
@@ -284,6 +288,10 @@ struct OptionCase {
     std::int32_t musicOption;
     std::vector<CallKind> calls;
 };
+
+void PrintTo(const OptionCase& test, std::ostream* out) {
+    *out << test.what;
+}
 
 class OptionItems : public testing::TestWithParam<OptionCase> {};
 

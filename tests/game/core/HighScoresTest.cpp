@@ -50,6 +50,10 @@ struct InsertCase {
     std::string line;
 };
 
+void PrintTo(const InsertCase& test, std::ostream* out) {
+    *out << test.what;
+}
+
 class InsertHighScoreLine : public testing::TestWithParam<InsertCase> {};
 
 TEST_P(InsertHighScoreLine, WritesNameDotsAndScore) {
