@@ -9,14 +9,6 @@
 namespace wz {
 namespace {
 
-TEST(ControlKeys, DefaultsStepDownWithUpAndDropWithDown) {
-    EXPECT_EQ(defaultControlKeys[kDownSlot], VK_UP);
-    EXPECT_EQ(defaultControlKeys[kDropSlot], VK_DOWN);
-    EXPECT_EQ(defaultControlKeys[kLeftSlot], VK_LEFT);
-    EXPECT_EQ(defaultControlKeys[kRightSlot], VK_RIGHT);
-    EXPECT_EQ(defaultControlKeys[kRotateSlot], VK_SPACE);
-}
-
 TEST(ControlKeys, UnboundSlotMatchesNoKey) {
     ControlKeys keys = defaultControlKeys;
     keys[kLeftSlot] = 0;
