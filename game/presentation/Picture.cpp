@@ -10,21 +10,6 @@
 
 namespace wz {
 
-std::uint32_t BytesPerPixel(std::uint32_t depth) {
-    if (depth == 8)
-        return 1;
-    if (depth > 8 && depth < 32)
-        return 3;
-    return 0;
-}
-
-std::uint32_t RowStride(std::int32_t width, std::uint32_t depth) {
-    const std::uint32_t bpp = BytesPerPixel(depth);
-    if (bpp == 0 || width <= 0)
-        return 0;
-    return (static_cast<std::uint32_t>(width) * bpp + 3u) & ~3u;
-}
-
 Picture::Picture(const std::uint8_t* bytes, std::uint32_t length, MessageBoxSink* messages) {
     AllocateHeaders();
     DecodeJpeg(bytes, length, messages);
@@ -64,14 +49,6 @@ void Picture::Release() {
     pixelBytes = 0;
     depth = 0;
     ownsHeaders = 0;
-}
-
-std::int32_t Picture::Width() const {
-    return header != nullptr ? header->biWidth : 0;
-}
-
-std::int32_t Picture::Height() const {
-    return header != nullptr ? header->biHeight : 0;
 }
 
 std::uint32_t ColourCountOf(const BitmapInfoHeader& header) {

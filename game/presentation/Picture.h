@@ -23,11 +23,18 @@ std::uint32_t ColourCountOf(const BitmapInfoHeader& header);
 
 // Bytes per pixel of a picture of the given depth: 8 gives 1, 9 to 31 give 3, anything else 0
 // (a depth no drawing operation accepts).
-std::uint32_t BytesPerPixel(std::uint32_t depth);
+constexpr std::uint32_t BytesPerPixel(std::uint32_t depth) {
+    return depth == 8 ? 1 : (depth > 8 && depth < 32 ? 3 : 0);
+}
 
 // Row length in bytes: width * bytesPerPixel rounded up to a multiple of 4 (0 for an unusable
 // depth or a width that is not positive).
-std::uint32_t RowStride(std::int32_t width, std::uint32_t depth);
+constexpr std::uint32_t RowStride(std::int32_t width, std::uint32_t depth) {
+    const std::uint32_t bpp = BytesPerPixel(depth);
+    if (bpp == 0 || width <= 0)
+        return 0;
+    return (static_cast<std::uint32_t>(width) * bpp + 3u) & ~3u;
+}
 
 class Picture {
 public:
@@ -45,8 +52,8 @@ public:
     // Gives everything back; the picture is empty afterwards. Safe to call more than once.
     void Release();
 
-    std::int32_t Width() const;
-    std::int32_t Height() const;
+    std::int32_t Width() const { return header != nullptr ? header->biWidth : 0; }
+    std::int32_t Height() const { return header != nullptr ? header->biHeight : 0; }
     std::uint32_t Depth() const { return depth; }
     bool OwnsHeaders() const { return ownsHeaders != 0; }
     bool IsEmpty() const { return depth == 0; }

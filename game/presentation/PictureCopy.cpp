@@ -5,21 +5,119 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace wz {
 
 namespace {
-
-struct Rows {
-    std::uint8_t* dst;
-    const std::uint8_t* src;
-    std::ptrdiff_t dstStep; // bytes from one row to the next one down the screen
-    std::ptrdiff_t srcStep;
-};
 
 std::uint8_t* PixelAt(std::uint8_t* pixels, std::int32_t height, std::uint32_t stride,
                       std::uint32_t bpp, std::uint32_t x, std::uint32_t y) {
     const std::size_t row = static_cast<std::size_t>(height) - 1 - y;
     return pixels + row * stride + std::size_t{x} * bpp;
+}
+
+struct KeyThresholds {
+    std::uint32_t t0, t1, t2;
+};
+
+void KeyedRowNarrow(std::uint8_t* d, const std::uint8_t* s, std::uint32_t w,
+                    const KeyThresholds& key) {
+    for (std::uint32_t j = 0; j < w; ++j, s += 3, d += 3) {
+        if ((s[0] >= key.t0) | (s[1] >= key.t1) | (s[2] >= key.t2)) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+        }
+    }
+}
+
+#if defined(__SSE2__)
+// The thresholds laid out for sixteen pixels (48 bytes, three vectors): byte p belongs to
+// channel p % 3. A threshold past 255 never keeps a pixel by itself, so its comparison is
+// switched off rather than clamped.
+struct WideKey {
+    __m128i threshold[3];
+    __m128i enabled[3];
+    __m128i firstOfPixel[3];
+
+    explicit WideKey(const KeyThresholds& key) {
+        alignas(16) std::uint8_t t[48], e[48], f[48];
+        const std::uint32_t channel[3] = {key.t0, key.t1, key.t2};
+        for (int p = 0; p < 48; ++p) {
+            const std::uint32_t tc = channel[p % 3];
+            t[p] = static_cast<std::uint8_t>(tc > 255 ? 255 : tc);
+            e[p] = tc > 255 ? 0 : 0xFF;
+            f[p] = p % 3 == 0 ? 0xFF : 0;
+        }
+        for (int k = 0; k < 3; ++k) {
+            threshold[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(t + 16 * k));
+            enabled[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(e + 16 * k));
+            firstOfPixel[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(f + 16 * k));
+        }
+    }
+};
+
+// Sixteen pixels at a time: each byte is compared with the threshold of its channel, the
+// results are gathered onto the first byte of each pixel and spread back over all three, then
+// the kept pixels are blended into the destination. Returns the pixels done.
+std::uint32_t KeyedRowWide(std::uint8_t* d, const std::uint8_t* s, std::uint32_t w,
+                           const WideKey& key) {
+    const __m128i zero = _mm_setzero_si128();
+    std::uint32_t done = 0;
+    for (; done + 16 <= w; done += 16, s += 48, d += 48) {
+        __m128i sv[3], o[3];
+        for (int k = 0; k < 3; ++k) {
+            sv[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
+            const __m128i reached = _mm_cmpeq_epi8(_mm_max_epu8(sv[k], key.threshold[k]), sv[k]);
+            o[k] = _mm_and_si128(reached, key.enabled[k]);
+        }
+        // g[p] = o[p] | o[p + 1] | o[p + 2] on the first byte of each pixel.
+        __m128i g[3];
+        for (int k = 0; k < 3; ++k) {
+            const __m128i next = k < 2 ? o[k + 1] : zero;
+            const __m128i by1 = _mm_or_si128(_mm_srli_si128(o[k], 1), _mm_slli_si128(next, 15));
+            const __m128i by2 = _mm_or_si128(_mm_srli_si128(o[k], 2), _mm_slli_si128(next, 14));
+            g[k] = _mm_and_si128(_mm_or_si128(o[k], _mm_or_si128(by1, by2)), key.firstOfPixel[k]);
+        }
+        // keep[p] = g[p] | g[p - 1] | g[p - 2]: the pixel's flag on all three of its bytes.
+        for (int k = 0; k < 3; ++k) {
+            const __m128i prev = k > 0 ? g[k - 1] : zero;
+            const __m128i by1 = _mm_or_si128(_mm_slli_si128(g[k], 1), _mm_srli_si128(prev, 15));
+            const __m128i by2 = _mm_or_si128(_mm_slli_si128(g[k], 2), _mm_srli_si128(prev, 14));
+            const __m128i keep = _mm_or_si128(g[k], _mm_or_si128(by1, by2));
+            auto* out = reinterpret_cast<__m128i*>(d + 16 * k);
+            const __m128i dv = _mm_loadu_si128(out);
+            _mm_storeu_si128(out,
+                             _mm_or_si128(_mm_and_si128(keep, sv[k]), _mm_andnot_si128(keep, dv)));
+        }
+    }
+    return done;
+}
+#else
+struct WideKey {
+    explicit WideKey(const KeyThresholds&) {}
+};
+
+std::uint32_t KeyedRowWide(std::uint8_t*, const std::uint8_t*, std::uint32_t, const WideKey&) {
+    return 0;
+}
+#endif
+
+// Rows of a few dozen bytes (the well's cells are 60) are copied in 16-byte pieces, the last
+// piece overlapping the one before; a library call per row costs more than the copy.
+void CopyShortRow(std::uint8_t* d, const std::uint8_t* s, std::size_t bytes) {
+    if (bytes < 16) {
+        std::memcpy(d, s, bytes);
+        return;
+    }
+    std::size_t at = 0;
+    for (; at + 16 <= bytes; at += 16)
+        std::memcpy(d + at, s + at, 16);
+    if (at < bytes)
+        std::memcpy(d + bytes - 16, s + bytes - 16, 16);
 }
 
 } // namespace
@@ -58,11 +156,17 @@ int Picture::CopyRect(std::uint32_t dx, std::uint32_t dy, const Picture& source,
     std::uint8_t* d = PixelAt(pixels, Height(), dstStride, bpp, dx, dy);
     const std::uint8_t* s = PixelAt(source.pixels, source.Height(), srcStride, bpp, sx, sy);
     const std::size_t rowBytes = std::size_t{w} * bpp;
-    for (std::uint32_t i = 0; i < h; ++i) {
-        // memmove: a picture may copy a part of itself onto an overlapping part.
-        std::memmove(d, s, rowBytes);
-        d -= dstStride;
-        s -= srcStride;
+    if (&source == this) {
+        // A picture may copy a part of itself onto an overlapping part.
+        for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride)
+            std::memmove(d, s, rowBytes);
+    } else if (rowBytes <= 128) {
+        for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride) {
+            CopyShortRow(d, s, rowBytes);
+        }
+    } else {
+        for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride)
+            std::memcpy(d, s, rowBytes);
     }
     return 1;
 }
@@ -87,20 +191,14 @@ int Picture::CopyRectKeyed(std::uint32_t dx, std::uint32_t dy, const Picture& so
     }
     // A pixel is transparent when each byte is below its key byte + 50; a threshold above 255
     // holds for every byte, so only the other two bytes decide.
-    const std::uint32_t t0 = (key0 & 0xffu) + 50u;
-    const std::uint32_t t1 = (key1 & 0xffu) + 50u;
-    const std::uint32_t t2 = (key2 & 0xffu) + 50u;
+    const KeyThresholds key{(key0 & 0xffu) + 50u, (key1 & 0xffu) + 50u, (key2 & 0xffu) + 50u};
+    // The wide path reads a block of source pixels before it writes any; a picture copying
+    // onto itself takes the pixel-by-pixel path so that overlapping parts keep their order.
+    const bool wide = &source != this && w >= 16;
+    const WideKey wideKey(key);
     for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride) {
-        const std::uint8_t* sp = s;
-        std::uint8_t* dp = d;
-        for (std::uint32_t j = 0; j < w; ++j, sp += 3, dp += 3) {
-            const bool opaque = (sp[0] >= t0) | (sp[1] >= t1) | (sp[2] >= t2);
-            if (opaque) {
-                dp[0] = sp[0];
-                dp[1] = sp[1];
-                dp[2] = sp[2];
-            }
-        }
+        const std::uint32_t done = wide ? KeyedRowWide(d, s, w, wideKey) : 0;
+        KeyedRowNarrow(d + 3 * done, s + 3 * done, w - done, key);
     }
     return 1;
 }

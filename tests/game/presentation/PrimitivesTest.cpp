@@ -179,6 +179,45 @@ TEST_F(Primitives, KeyedCopyAt24BitsLeavesOutPixelsBelowTheKeyPlusFifty) {
     }
 }
 
+// Wide rows are keyed sixteen pixels at a time; every pixel must still follow the rule above,
+// whatever its place in a block, the row's width or the key.
+TEST_F(Primitives, KeyedCopyOfWideRowsFollowsThePixelRule) {
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::uint8_t>(seed >> 16);
+    };
+    // Bytes clustered around the thresholds, so that every combination occurs.
+    const auto source = LoadBmp(dir, EncodeBmp(70, 9, 24, [&](int, int) {
+                                    const auto near = [&] {
+                                        return static_cast<std::uint8_t>(
+                                            next() % 4 == 0 ? next() : 40 + next() % 20);
+                                    };
+                                    return Bgr{near(), near(), near()};
+                                }));
+    const std::uint32_t keys[][3] = {{0, 0, 0}, {206, 0, 0}, {0, 255, 10}, {300, 7, 0x1FF}};
+    for (const auto& key : keys) {
+        for (const std::uint32_t w : {16u, 17u, 31u, 32u, 48u, 69u}) {
+            SCOPED_TRACE(testing::Message() << "width " << w << " key " << key[0]);
+            const auto frame = Solid(80, 12, kGrey);
+            ASSERT_EQ(frame->CopyRectKeyed(3, 2, *source, 1, 0, w, 9, key[0], key[1], key[2]), 1);
+            for (int y = 0; y < 12; ++y)
+                for (int x = 0; x < 80; ++x) {
+                    Bgr want = kGrey;
+                    if (x >= 3 && x < 3 + int(w) && y >= 2 && y < 11) {
+                        const Bgr p = PixelOf(*source, x - 3 + 1, y - 2);
+                        const bool transparent = p.b < (key[0] & 0xFF) + 50 &&
+                                                 p.g < (key[1] & 0xFF) + 50 &&
+                                                 p.r < (key[2] & 0xFF) + 50;
+                        if (!transparent)
+                            want = p;
+                    }
+                    ASSERT_TRUE(PixelOf(*frame, x, y) == want) << x << "," << y;
+                }
+        }
+    }
+}
+
 TEST_F(Primitives, KeyedCopyAt8BitsLeavesOutTheKeyIndexOnly) {
     const auto source =
         LoadBmp(dir, EncodeBmp(4, 1, 8, [](int x, int) {
