@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -57,7 +58,8 @@ bool ReadFile(const fs::path& path, std::vector<std::uint8_t>& bytes, std::strin
 
 // The files of DIR/<storage> by the name before their extension. Two files for one element
 // (Love3.jpg and Love3.jpeg) would make the choice a guess, so that is an error.
-bool FindSources(const fs::path& from, std::map<std::pair<std::u16string, std::u16string>, fs::path>& found,
+bool FindSources(const fs::path& from,
+                 std::map<std::pair<std::u16string, std::u16string>, fs::path>& found,
                  std::vector<fs::path>& ignored, std::string& error) {
     std::error_code ec;
     if (!fs::is_directory(from, ec)) {
@@ -121,7 +123,8 @@ std::string Describe(int code) {
     return cfb::ErrorText(code);
 }
 
-bool WriteTree(const fs::path& path, const std::vector<BuiltElement>& elements, std::string& error) {
+bool WriteTree(const fs::path& path, const std::vector<BuiltElement>& elements,
+               std::string& error) {
     constexpr std::uint32_t kWrite = cfb::kModeReadWrite | cfb::kShareExclusive;
     std::shared_ptr<cfb::Storage> root;
     int rc = cfb::OpenCompoundFile(path, cfb::kModeCreate | kWrite, root);
@@ -145,13 +148,15 @@ bool WriteTree(const fs::path& path, const std::vector<BuiltElement>& elements, 
         rc = storage->CreateStream(e.name, kWrite, stream);
         if (rc == cfb::kOk) {
             std::uint32_t written = 0;
-            rc = stream->Write(e.bytes.data(), static_cast<std::uint32_t>(e.bytes.size()), &written);
+            rc =
+                stream->Write(e.bytes.data(), static_cast<std::uint32_t>(e.bytes.size()), &written);
             if (rc == cfb::kOk && written != e.bytes.size()) {
                 rc = cfb::kErrIo;
             }
         }
         if (rc != cfb::kOk) {
-            error = "cannot write " + ToUtf8(e.storage) + "/" + ToUtf8(e.name) + ": " + Describe(rc);
+            error =
+                "cannot write " + ToUtf8(e.storage) + "/" + ToUtf8(e.name) + ": " + Describe(rc);
             return false;
         }
     }
@@ -184,7 +189,8 @@ bool CollectElements(const std::optional<fs::path>& from, std::vector<BuiltEleme
     Generate(elements, generated);
     for (std::size_t i : generated) {
         if (elements[i].bytes.empty()) {
-            error = "cannot generate " + ToUtf8(elements[i].storage) + "/" + ToUtf8(elements[i].name);
+            error =
+                "cannot generate " + ToUtf8(elements[i].storage) + "/" + ToUtf8(elements[i].name);
             return false;
         }
     }
@@ -201,6 +207,10 @@ bool WriteAssetFile(const fs::path& out, const std::vector<BuiltElement>& elemen
         error = "cannot write in " + folder.string() + ": " + std::strerror(errno);
         return false;
     }
+    // mkstemp makes the file private; the asset file gets the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
     ::close(fd);
     const fs::path scratch = pattern;
     bool ok = WriteTree(scratch, elements, error);
@@ -222,9 +232,12 @@ bool WriteAssetFile(const fs::path& out, const std::vector<BuiltElement>& elemen
 int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<fs::path> target;
     std::optional<fs::path> from;
+    bool quiet = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--from" && i + 1 < args.size() && !from) {
             from = args[++i];
+        } else if (args[i] == "--quiet") {
+            quiet = true;
         } else if (!args[i].empty() && args[i][0] != '-' && !target) {
             target = args[i];
         } else {
@@ -250,8 +263,10 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::size_t total = 0;
     std::size_t taken = 0;
     for (const BuiltElement& e : elements) {
-        out << ToUtf8(e.storage) << "/" << ToUtf8(e.name) << "\t" << e.bytes.size() << "\t"
-            << (e.source.empty() ? std::string("generated") : e.source.string()) << "\n";
+        if (!quiet) {
+            out << ToUtf8(e.storage) << "/" << ToUtf8(e.name) << "\t" << e.bytes.size() << "\t"
+                << (e.source.empty() ? std::string("generated") : e.source.string()) << "\n";
+        }
         total += e.bytes.size();
         taken += e.source.empty() ? 0 : 1;
     }

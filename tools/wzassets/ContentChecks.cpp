@@ -1,12 +1,95 @@
 // The checks of an asset file's content that `wzassets check` runs after the structural
-// check; each is one line in the list.
+// check: every element the game reads is there, the pictures decode through libJpgToBmp to
+// the sizes the screens draw at, the knock is a WAV file and every track a Standard MIDI File.
+// Each problem is one line, named by the element's path.
 
+#include "CompoundStorage.h"
+#include "DefaultContent.h"
+#include "LevelNames.h"
+#include "MediaChecks.h"
+#include "TileSheet.h"
 #include "WzAssets.h"
+
+#include <string>
 
 namespace wz::assets {
 
-std::vector<ContentCheck> ContentChecks() {
+namespace {
+
+constexpr int kFrameWidth = 296;
+constexpr int kFrameHeight = 432;
+
+std::string CheckImage(std::u16string_view name, const std::vector<std::uint8_t>& bytes) {
+    content::PictureInfo info;
+    std::string problem = content::CheckPicture(bytes, info);
+    if (!problem.empty()) {
+        return problem;
+    }
+    const std::string size = std::to_string(info.width) + " x " + std::to_string(info.height);
+    if (name == kTilesPicture) {
+        if (info.width < static_cast<int>(tilesheet::kMinWidth) ||
+            info.height < static_cast<int>(tilesheet::kMinHeight)) {
+            return "tile sheet is " + size + ", the screens need at least " +
+                   std::to_string(tilesheet::kMinWidth) + " x " +
+                   std::to_string(tilesheet::kMinHeight);
+        }
+        return {};
+    }
+    // Every other picture is a background, and "Love1" is also the frame the game draws in.
+    if (info.width != kFrameWidth || info.height != kFrameHeight) {
+        return "picture is " + size + ", the game needs " + std::to_string(kFrameWidth) + " x " +
+               std::to_string(kFrameHeight);
+    }
     return {};
+}
+
+std::string CheckElement(const content::AssetElement& e, const std::vector<std::uint8_t>& bytes) {
+    if (e.storage == kImagesStorage) {
+        return CheckImage(e.name, bytes);
+    }
+    if (e.storage == kSoundStorage) {
+        content::WaveInfo info;
+        return content::CheckWave(bytes, info);
+    }
+    content::MidiInfo info;
+    return content::CheckMidi(bytes, info);
+}
+
+void CheckGameElements(const std::filesystem::path& file, std::vector<std::string>& problems) {
+    CompoundStorage storage;
+    if (!storage.Open(file, true, false)) {
+        problems.push_back(file.string() + ": cannot be opened for reading");
+        return;
+    }
+    std::u16string_view open;
+    bool storageOpen = false;
+    for (const content::AssetElement& e : content::AssetElements()) {
+        const std::string path = ToUtf8(e.storage) + "/" + ToUtf8(e.name);
+        if (e.storage != open) {
+            open = e.storage;
+            storageOpen = storage.OpenStorage(e.storage, true);
+            if (!storageOpen) {
+                problems.push_back(ToUtf8(e.storage) + ": missing");
+            }
+        }
+        if (!storageOpen) {
+            continue;
+        }
+        std::vector<std::uint8_t> bytes;
+        if (!storage.ReadWholeStream(e.name, bytes)) {
+            problems.push_back(path + ": missing");
+            continue;
+        }
+        if (std::string problem = CheckElement(e, bytes); !problem.empty()) {
+            problems.push_back(path + ": " + problem);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<ContentCheck> ContentChecks() {
+    return {CheckGameElements};
 }
 
 } // namespace wz::assets

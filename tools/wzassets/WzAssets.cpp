@@ -8,6 +8,10 @@ namespace {
 
 // Every command of the tool; a new command is one more line here.
 const Command kCommands[] = {
+    {"build", "build OUT [--from DIR] [--quiet]",
+     "writes a complete asset file to OUT; each element comes from DIR/<storage>/<name>.<ext> "
+     "when that file exists (for example DIR/Images/Love3.jpg), else from the default content",
+     RunBuild},
     {"list", "list FILE",
      "one line per element, sorted by path: \"Images/\" for a storage, "
      "\"Images/Love1<TAB>size\" for a stream",

@@ -29,6 +29,7 @@ int RunWzAssets(const std::vector<std::string>& args, std::ostream& out, std::os
 int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // A check of what an asset file holds, run by `check` once the structure is sound. It appends
 // one line per problem it finds.
