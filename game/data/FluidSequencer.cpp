@@ -227,11 +227,11 @@ std::uint32_t FluidSequencer::Close(std::uint32_t deviceId) {
     }
     Stop();
     if (synth_ != nullptr) {
-        // Silence at once, and the next track starts from a synthesizer in its initial state.
-        // The reset only starts the voices' short fade-out; it is rendered here, unheard, so
-        // that nothing of this song sounds after the close or at the start of the next one.
+        // The next track starts from a synthesizer in its initial state, and nothing of this
+        // one sounds on: the reset only releases the notes, which would ring on, so the voices
+        // are cut after it (cut first, the reset's release would bring them back).
         fluid_synth_system_reset(synth_);
-        FlushVoices();
+        fluid_synth_all_sounds_off(synth_, -1);
     }
     openDeviceId_ = 0;
     song_.clear();
@@ -246,14 +246,6 @@ bool FluidSequencer::IsOpenDevice(std::uint32_t deviceId) const {
 void FluidSequencer::EndPlay(std::uint32_t outcome) {
     playing_ = false;
     notices_.Post({outcome, openDeviceId_});
-}
-
-void FluidSequencer::FlushVoices() {
-    const int limit = device_.Format().frequency; // one second of sound at most
-    for (int done = 0; done < limit && fluid_synth_get_active_voice_count(synth_) > 0;
-         done += kScratchFrames) {
-        fluid_synth_write_s16(synth_, kScratchFrames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
-    }
 }
 
 void FluidSequencer::Stop() {

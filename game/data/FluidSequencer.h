@@ -66,7 +66,6 @@ private:
     // Ends a play (its notice aborted) and goes back to the start.
     void Stop();
     void DeletePlayer();
-    void FlushVoices();
     bool CreatePlayer();
     void CheckEndOfPlay();
 

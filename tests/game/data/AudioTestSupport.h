@@ -4,6 +4,7 @@
 // is read back, small MIDI and wave files written on the spot, and a message box recorder.
 
 #include "AudioDevice.h"
+#include "AudioFiles.h"
 #include "MessageBox.h"
 
 #include <gtest/gtest.h>
@@ -43,12 +44,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 // The audio device on SDL's disk driver, which writes every mixed buffer to a raw file in real
 // time: signed 16-bit, interleaved, at the device's rate.
@@ -92,149 +87,6 @@ private:
     int channels_ = 0;
     int rate_ = 0;
 };
-
-// The largest absolute sample of frame i over all channels.
-inline int FramePeak(const std::vector<std::int16_t>& samples, int channels, std::size_t frame) {
-    int peak = 0;
-    for (int c = 0; c < channels; ++c) {
-        peak = std::max(peak, std::abs(static_cast<int>(samples[frame * channels + c])));
-    }
-    return peak;
-}
-
-// The first frame at or after from whose peak exceeds threshold, or -1.
-inline long FirstLoudFrame(const std::vector<std::int16_t>& samples, int channels,
-                           std::size_t from = 0, int threshold = 64) {
-    const std::size_t frames = samples.size() / channels;
-    for (std::size_t i = from; i < frames; ++i) {
-        if (FramePeak(samples, channels, i) > threshold) {
-            return static_cast<long>(i);
-        }
-    }
-    return -1;
-}
-
-// Frames where sound starts after at least quietFrames of near silence.
-inline std::vector<long> Onsets(const std::vector<std::int16_t>& samples, int channels,
-                                std::size_t quietFrames, int threshold = 64) {
-    std::vector<long> onsets;
-    const std::size_t frames = samples.size() / channels;
-    std::size_t quiet = quietFrames; // the stream starts in silence
-    for (std::size_t i = 0; i < frames; ++i) {
-        if (FramePeak(samples, channels, i) > threshold) {
-            if (quiet >= quietFrames) {
-                onsets.push_back(static_cast<long>(i));
-            }
-            quiet = 0;
-        } else {
-            ++quiet;
-        }
-    }
-    return onsets;
-}
-
-// A Standard MIDI File of format 0 with one track made of the given events (each a delta time
-// in ticks and the message bytes), at 480 ticks per quarter note and 120 beats a minute, so
-// that one tick is 1/960 s.
-struct MidiEvent {
-    std::uint32_t delta;
-    std::vector<std::uint8_t> message;
-};
-
-inline void AppendVarLen(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    std::uint8_t groups[5];
-    int count = 0;
-    do {
-        groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
-        value >>= 7;
-    } while (value != 0);
-    while (count > 0) {
-        --count;
-        out.push_back(static_cast<std::uint8_t>(groups[count] | (count > 0 ? 0x80 : 0)));
-    }
-}
-
-inline void AppendBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
-inline std::vector<std::uint8_t> TrackChunk(const std::vector<MidiEvent>& events) {
-    std::vector<std::uint8_t> data;
-    for (const auto& event : events) {
-        AppendVarLen(data, event.delta);
-        data.insert(data.end(), event.message.begin(), event.message.end());
-    }
-    std::vector<std::uint8_t> chunk{'M', 'T', 'r', 'k'};
-    AppendBigEndian(chunk, static_cast<std::uint32_t>(data.size()), 4);
-    chunk.insert(chunk.end(), data.begin(), data.end());
-    return chunk;
-}
-
-inline std::vector<std::uint8_t> MidiHeader(int format, int tracks, int division) {
-    std::vector<std::uint8_t> header{'M', 'T', 'h', 'd', 0, 0, 0, 6};
-    AppendBigEndian(header, static_cast<std::uint32_t>(format), 2);
-    AppendBigEndian(header, static_cast<std::uint32_t>(tracks), 2);
-    AppendBigEndian(header, static_cast<std::uint32_t>(division), 2);
-    return header;
-}
-
-inline std::vector<std::uint8_t> MidiSong(const std::vector<MidiEvent>& events) {
-    auto song = MidiHeader(0, 1, 480);
-    auto track = TrackChunk(events);
-    song.insert(song.end(), track.begin(), track.end());
-    return song;
-}
-
-inline constexpr std::uint32_t kTicksPerSecond = 960;
-
-// A note of program (General MIDI, channel 0) held for holdTicks, the data ending at endTicks.
-inline std::vector<std::uint8_t> OneNoteSong(std::uint8_t program, std::uint32_t holdTicks,
-                                             std::uint32_t endTicks, std::uint8_t note = 60) {
-    return MidiSong({{0, {0xC0, program}},
-                     {0, {0x90, note, 110}},
-                     {holdTicks, {0x80, note, 0}},
-                     {endTicks - holdTicks, {0xFF, 0x2F, 0x00}}});
-}
-
-// A short woodblock on the percussion channel: a sharp start and no tail to speak of, so that
-// every repeat of the song shows as a fresh onset in the output.
-inline std::vector<std::uint8_t> WoodblockSong(std::uint32_t endTicks) {
-    return MidiSong(
-        {{0, {0x99, 76, 120}}, {48, {0x89, 76, 0}}, {endTicks - 48, {0xFF, 0x2F, 0x00}}});
-}
-
-// A mono 16-bit wave file of a sine tone.
-inline std::vector<std::uint8_t> SineWave(int rate, double seconds, double hz, int amplitude) {
-    const auto frames = static_cast<std::uint32_t>(rate * seconds);
-    std::vector<std::uint8_t> wav;
-    auto append32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            wav.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    auto append16 = [&](std::uint16_t v) {
-        wav.push_back(static_cast<std::uint8_t>(v));
-        wav.push_back(static_cast<std::uint8_t>(v >> 8));
-    };
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    append32(36 + frames * 2);
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    append32(16);
-    append16(1); // PCM
-    append16(1); // mono
-    append32(static_cast<std::uint32_t>(rate));
-    append32(static_cast<std::uint32_t>(rate * 2));
-    append16(2);
-    append16(16);
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    append32(frames * 2);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const double value = amplitude * std::sin(2.0 * M_PI * hz * i / rate);
-        append16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value))));
-    }
-    return wav;
-}
 
 class RecordingMessages : public MessageBoxSink {
 public:
