@@ -1,0 +1,36 @@
+#pragma once
+
+// The game window's menu bar: Game, Options and Help with their items, mnemonics and the key
+// texts P and L shown right-aligned. The key texts are only shown: P and L reach the game as
+// ordinary key presses, and no item has a shortcut of its own.
+
+#include <QMap>
+
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QMenuBar;
+
+namespace wz {
+
+struct MenuItemSpec {
+    const char* text;      // with its & mnemonic and, after a tab, the key text
+    std::uint32_t command; // 0 for a separator
+    bool checkable;
+};
+
+struct MenuSpec {
+    const char* title;
+    const MenuItemSpec* items;
+    int count;
+};
+
+// The three menus in order.
+const MenuSpec* GameMenus(int& count);
+
+// Fills the bar; each item calls onCommand with its identifier. Returns the items by identifier.
+QMap<std::uint32_t, QAction*> BuildGameMenu(QMenuBar& bar,
+                                            std::function<void(std::uint32_t)> onCommand);
+
+} // namespace wz

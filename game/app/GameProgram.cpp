@@ -1,0 +1,98 @@
+#include "GameProgram.h"
+
+#include "DisplayCheck.h"
+#include "HighScores.h"
+#include "SettingsFile.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <utility>
+
+namespace wz {
+namespace {
+
+// Puts the window, frame included, in the middle of its screen.
+void CentreWindow(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->geometry();
+    const QRect outer = window.frameGeometry();
+    const QPoint target(area.x() + area.width() / 2 - outer.width() / 2,
+                        area.y() + area.height() / 2 - outer.height() / 2);
+    if (outer.topLeft() != target) {
+        window.move(target);
+    }
+}
+
+} // namespace
+
+GameProgram::GameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup)
+    : setup_(std::move(setup)), messages_(messages), dialogs_(dialogs),
+      assets_(state_, messages, setup_.assetFile) {}
+
+GameProgram::~GameProgram() {
+    // The flow and the services refer to the window; they go first.
+    flow_.reset();
+    services_.reset();
+    window_.reset();
+}
+
+bool GameProgram::Start() {
+    window_ = std::make_unique<GameWindow>(state_, messages_, dialogs_);
+    services_ = std::make_unique<AppServices>(state_, assets_, *window_, setup_.settingsFile);
+    flow_ = std::make_unique<GameFlow>(state_, *window_, *services_);
+
+    // Centred on its screen, at the size its menu bar and frame need.
+    window_->adjustSize();
+    QScreen* screen = window_->screen();
+    CentreWindow(*window_);
+
+    const int depth = setup_.displayDepth.value_or(screen != nullptr ? screen->depth() : 32);
+    if (!CheckDisplayDepth(depth, messages_)) {
+        return false;
+    }
+
+    state_.knockReady = 0;
+    state_.musicReady = 0;
+    state_.musicAllowed = 0;
+    state_.musicOpen = 0;
+    state_.musicTempExists = 0;
+    if (!assets_.LoadStartupPictures()) {
+        return false;
+    }
+    assets_.ExtractKnockSound();
+    assets_.ExtractTitleMusic();
+
+    flow_->ApplyStartupDefaults();
+    LoadSettings(state_, *window_, setup_.settingsFile);
+    CopyHighScoreLinesToCredits(state_);
+
+    window_->SetAssets(&assets_);
+    window_->Attach(flow_.get(), services_.get());
+    window_->show();
+    // Only a shown window knows the size of its frame; the caption and borders count.
+    CentreWindow(*window_);
+    window_->activateWindow();
+    flow_->EnterTitleAtStartup();
+    return true;
+}
+
+int GameProgram::Finish(int loopResult) {
+    assets_.FreePictures();
+    assets_.RemoveKnockSound();
+    assets_.RemoveMusicTrack();
+    return loopResult;
+}
+
+int RunGameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup) {
+    GameProgram program(messages, dialogs, std::move(setup));
+    if (!program.Start()) {
+        return -1;
+    }
+    return program.Finish(QApplication::exec());
+}
+
+} // namespace wz

@@ -1,0 +1,66 @@
+#pragma once
+
+// The game program from start to end, in the order the entry takes its steps:
+//   Start: create the window (hidden), centred, at the size of menu and frame; refuse a display
+//   of 8 bits per pixel or fewer; load the pictures (fatal on failure), copy the knock and the
+//   title music to temporary files; set the start-up defaults, read the settings file, copy the
+//   high-score lines into the scroller; show the window; set the option check marks, arm the
+//   title timer and start the title music.
+//   Then the event loop runs until the window has closed.
+//   Finish: free the pictures, remove the knock file, remove the music file.
+
+#include "AppServices.h"
+#include "AssetLoader.h"
+#include "GameFlow.h"
+#include "GameState.h"
+#include "GameWindow.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace wz {
+
+class GameDialogs;
+class MessageBoxSink;
+
+struct GameProgramSetup {
+    std::filesystem::path assetFile = "WinData.stg";
+    std::filesystem::path settingsFile = "WinZolvik.cfg";
+    // Bits per pixel of the display; asked of the window's screen when not given.
+    std::optional<int> displayDepth;
+};
+
+class GameProgram {
+public:
+    GameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup = {});
+    ~GameProgram();
+    GameProgram(const GameProgram&) = delete;
+    GameProgram& operator=(const GameProgram&) = delete;
+
+    // The start-up steps. False when the program must end at once with exit code -1; the
+    // failing step has shown its message and nothing acquired is kept.
+    bool Start();
+    // The steps after the event loop; returns the program's exit code.
+    int Finish(int loopResult);
+
+    GameState& State() { return state_; }
+    AssetLoader& Assets() { return assets_; }
+    GameWindow* Window() { return window_.get(); }
+    GameFlow* Flow() { return flow_.get(); }
+
+private:
+    GameProgramSetup setup_;
+    MessageBoxSink& messages_;
+    GameDialogs& dialogs_;
+    GameState state_;
+    AssetLoader assets_;
+    std::unique_ptr<GameWindow> window_;
+    std::unique_ptr<AppServices> services_;
+    std::unique_ptr<GameFlow> flow_;
+};
+
+// The whole program over a running QApplication: Start, the event loop, Finish.
+int RunGameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup = {});
+
+} // namespace wz

@@ -1,0 +1,186 @@
+#include "GameProgramFixture.h"
+
+#include "FrameView.h"
+#include "GameMenu.h"
+#include "MenuCommands.h"
+#include "QtMessageBoxes.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTimer>
+
+namespace wz::test {
+namespace {
+
+// The menu bar carries every item with its text, mnemonic, key text and identifier; only the
+// three option-like items take a check mark, and no item has a shortcut.
+TEST_F(GameProgramTest, MenuItems) {
+    WriteAssets(SampleAssets());
+    ASSERT_TRUE(Start());
+    struct Item {
+        const char* text;
+        std::uint32_t command;
+        bool checkable;
+    };
+    const std::vector<std::pair<QString, std::vector<Item>>> expected = {
+        {"&Game",
+         {{"&Start New Game", kCommandStartNewGame, false},
+          {"&Pause Game\tP", kCommandPauseGame, true},
+          {nullptr, 0, false},
+          {"Game Sp&eed\tL", kCommandGameSpeed, false},
+          {nullptr, 0, false},
+          {"E&xit Game", kCommandExitGame, false}}},
+        {"&Options",
+         {{"&Sound", kCommandSound, true},
+          {"&Music", kCommandMusic, true},
+          {nullptr, 0, false},
+          {"&Control", kCommandControl, false}}},
+        {"&Help", {{"&About WinZolvik", kCommandAbout, false}}},
+    };
+    const QList<QAction*> menus = Window().menuBar()->actions();
+    ASSERT_EQ(menus.size(), 3);
+    for (int m = 0; m < 3; ++m) {
+        EXPECT_EQ(menus[m]->text(), expected[m].first);
+        const QList<QAction*> items = menus[m]->menu()->actions();
+        ASSERT_EQ(items.size(), static_cast<qsizetype>(expected[m].second.size()));
+        for (int i = 0; i < items.size(); ++i) {
+            const Item& want = expected[m].second[i];
+            if (want.text == nullptr) {
+                EXPECT_TRUE(items[i]->isSeparator());
+                continue;
+            }
+            EXPECT_EQ(items[i]->text(), QString::fromLatin1(want.text));
+            EXPECT_EQ(items[i]->data().toUInt(), want.command);
+            EXPECT_EQ(items[i]->isCheckable(), want.checkable) << want.text;
+            EXPECT_TRUE(items[i]->shortcut().isEmpty()) << want.text;
+            EXPECT_EQ(Window().MenuAction(want.command), items[i]);
+        }
+    }
+}
+
+// A fixed window: the frame's 296 x 432 under the menu bar, no resizing, no maximise, centred,
+// with the game's title line as caption.
+TEST_F(GameProgramTest, WindowFrame) {
+    WriteAssets(SampleAssets());
+    ASSERT_TRUE(Start());
+    GameWindow& window = Window();
+    EXPECT_EQ(window.windowTitle(), QString::fromLatin1(kWindowCaption));
+    EXPECT_EQ(window.Frame().size(), QSize(296, 432));
+    EXPECT_EQ(window.Frame().mapTo(&window, QPoint(0, 0)).y(), window.menuBar()->height());
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.height(), 432 + window.menuBar()->height());
+    EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    const QRect screen = window.screen()->geometry();
+    EXPECT_EQ(window.frameGeometry().x(), screen.width() / 2 - window.frameGeometry().width() / 2);
+    EXPECT_EQ(window.frameGeometry().y(),
+              screen.height() / 2 - window.frameGeometry().height() / 2);
+}
+
+// The window's close button goes through the same close as Exit Game, once.
+TEST_F(GameProgramTest, ClosingTheWindowStopsTheGame) {
+    WriteAssets(SampleAssets());
+    ASSERT_TRUE(Start());
+    Press(Qt::Key_Space);
+    EXPECT_FALSE(Window().ArmedTimers().empty());
+    EXPECT_TRUE(Window().close());
+    EXPECT_TRUE(Window().Destroyed());
+    EXPECT_TRUE(Window().ArmedTimers().empty());
+    EXPECT_EQ(State().fallTimer, 0);
+    EXPECT_EQ(State().musicOpen, 0);
+    // Nothing reaches the game after its window has gone.
+    Press(Qt::Key_Space);
+    Command(kCommandStartNewGame);
+    EXPECT_TRUE(Window().ArmedTimers().empty());
+}
+
+// Tab is a key of the game, not a move of the focus.
+TEST_F(GameProgramTest, TabReachesTheGame) {
+    WriteAssets(SampleAssets());
+    ASSERT_TRUE(Start());
+    State().controlKeys[kLeftSlot] = 0x09;
+    Press(Qt::Key_Space);
+    const int column = State().board.column;
+    QTest::keyClick(&Window(), Qt::Key_Tab);
+    EXPECT_EQ(State().board.column, column - 1);
+}
+
+// Rows are bottom-up: the first row in memory is the bottom row on the screen. On a screen of
+// twice the density every frame pixel becomes a sharp 2 x 2 square.
+TEST_F(GameProgramTest, FrameIsPresentedUprightAndUnsmoothed) {
+    WriteAssets(SampleAssets());
+    ASSERT_TRUE(Start());
+    Picture& frame = *program->Assets().FramePicture();
+    // Mark the top-left pixel of the screen in the background, which the title screen copies.
+    auto& background = const_cast<Picture&>(*program->Assets().BackgroundPicture());
+    std::uint8_t* topLeft = background.Pixels() + std::size_t(frame.Height() - 1) * frame.Stride();
+    topLeft[0] = 255; // blue
+    topLeft[1] = 0;
+    topLeft[2] = 0;
+
+    const QImage shot = Window().Frame().grab().toImage();
+    EXPECT_EQ(shot.pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_NE(shot.pixel(0, 431), qRgb(0, 0, 255));
+
+    QImage doubled(592, 864, QImage::Format_RGB32);
+    doubled.setDevicePixelRatio(2);
+    doubled.fill(Qt::white);
+    Window().Frame().render(&doubled);
+    const QRgb neighbour = doubled.pixel(2, 0);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x)
+            EXPECT_EQ(doubled.pixel(x, y), qRgb(0, 0, 255)) << x << "," << y;
+    EXPECT_EQ(doubled.pixel(3, 1), neighbour);
+    EXPECT_EQ(neighbour, shot.pixel(1, 0));
+}
+
+// The Qt boxes: caption, text, icon and one OK button, owned by the active window when asked.
+TEST(QtMessageBoxes, ShowsTheRequest) {
+    struct Case {
+        MessageBoxRequest request;
+        QMessageBox::Icon icon;
+    };
+    const Case cases[] = {
+        {{"WinZolvik", "Fatal Error: line one\nline two", MessageIcon::Stop,
+          MessageOwner::ActiveWindow},
+         QMessageBox::Critical},
+        {{"Error initialize display", "Error: display", MessageIcon::Exclamation,
+          MessageOwner::None},
+         QMessageBox::Warning},
+        {{"Plain", "Notice", MessageIcon::None, MessageOwner::None}, QMessageBox::NoIcon},
+    };
+    QWidget owner;
+    owner.show();
+    owner.activateWindow();
+    QApplication::setActiveWindow(&owner);
+    for (const Case& c : cases) {
+        QString caption, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QWidget* parent = reinterpret_cast<QWidget*>(1);
+        int buttons = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            caption = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            parent = box->parentWidget();
+            buttons = static_cast<int>(box->buttons().size());
+            box->button(QMessageBox::Ok)->click();
+        });
+        QtMessageBoxes().ShowMessage(c.request);
+        EXPECT_EQ(caption.toStdString(), c.request.caption);
+        EXPECT_EQ(text.toStdString(), c.request.text);
+        EXPECT_EQ(icon, c.icon);
+        EXPECT_EQ(buttons, 1);
+        EXPECT_EQ(parent, c.request.owner == MessageOwner::ActiveWindow ? &owner : nullptr);
+    }
+}
+
+} // namespace
+} // namespace wz::test
