@@ -238,13 +238,13 @@ void BM_MusicCpu(benchmark::State& state) {
 }
 BENCHMARK(BM_MusicCpu)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// What the game's thread waits in CloseMusic while a busy track sounds (the synthesizer's
-// voices are faded out unheard), and in loading the SoundFont once at the first start, both
-// against one device buffer.
+// What the game's thread waits in CloseMusic while a busy track sounds, and what loading the
+// SoundFont costs, on the game's thread or (preloaded) on a thread of its own, against one
+// device buffer.
 void BM_CloseAndLoad(benchmark::State& state) {
     const std::string song = TempFile("busy-close.mid");
     WriteBytes(song, BusySong(6));
-    double closeTotal = 0, closeMax = 0, loadTotal = 0, bufferMs = 0;
+    double closeTotal = 0, closeMax = 0, loadTotal = 0, preloadTotal = 0, bufferMs = 0;
     int count = 0;
     for (auto _ : state) {
         AudioDevice device;
@@ -254,10 +254,18 @@ void BM_CloseAndLoad(benchmark::State& state) {
         }
         bufferMs = device.Format().bufferFrames * 1000.0 / device.Format().frequency;
         MusicNoticeQueue notices;
+        {
+            // Loading on the game's thread, for comparison.
+            FluidSequencer direct(device, notices);
+            const auto loadStart = Clock::now();
+            direct.LoadSynthesizer();
+            loadTotal += Ms(Clock::now() - loadStart);
+        }
         FluidSequencer sequencer(device, notices);
-        const auto loadStart = Clock::now();
+        const auto preloadStart = Clock::now();
+        sequencer.PreloadSynthesizer();
+        preloadTotal += Ms(Clock::now() - preloadStart);
         sequencer.LoadSynthesizer();
-        loadTotal += Ms(Clock::now() - loadStart);
         std::uint32_t id = 0;
         sequencer.Open(song, id);
         sequencer.Play(id);
@@ -273,6 +281,7 @@ void BM_CloseAndLoad(benchmark::State& state) {
     state.counters["close_mean_ms"] = closeTotal / count;
     state.counters["close_max_ms"] = closeMax;
     state.counters["soundfont_load_ms"] = loadTotal / count;
+    state.counters["preload_call_ms"] = preloadTotal / count;
     state.counters["baseline_buffer_ms"] = bufferMs;
     state.counters["ratio"] = (closeTotal / count) / bufferMs;
     std::filesystem::remove(song);

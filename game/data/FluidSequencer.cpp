@@ -81,6 +81,9 @@ FluidSequencer::FluidSequencer(AudioDevice& device, MusicNoticeQueue& notices,
       scratch_(kScratchFrames * 2) {}
 
 FluidSequencer::~FluidSequencer() {
+    if (loading_.valid()) {
+        LoadSynthesizer(); // takes the loader's result, so that it is freed below
+    }
     if (hooked_) {
         device_.SetMusicSource(nullptr);
     }
@@ -94,40 +97,60 @@ FluidSequencer::~FluidSequencer() {
     }
 }
 
+FluidSequencer::Synthesizer FluidSequencer::CreateSynthesizer(const std::string& soundFontPath,
+                                                              int frequency) {
+    Synthesizer made;
+    if (soundFontPath.empty() || !FileExists(soundFontPath)) {
+        return made;
+    }
+    made.settings = new_fluid_settings();
+    if (made.settings == nullptr) {
+        return made;
+    }
+    fluid_settings_setnum(made.settings, "synth.sample-rate", frequency);
+    fluid_settings_setnum(made.settings, "synth.gain", 0.5);
+    // The player advances with the rendered samples, so its notion of time is the device's.
+    fluid_settings_setstr(made.settings, "player.timing-source", "sample");
+    // Let the last notes of a track ring out instead of cutting them when its data ends.
+    fluid_settings_setint(made.settings, "player.reset-synth", 0);
+    // Every call into the synthesizer runs under mutex_.
+    fluid_settings_setint(made.settings, "synth.threadsafe-api", 0);
+    made.synth = new_fluid_synth(made.settings);
+    if (made.synth != nullptr &&
+        fluid_synth_sfload(made.synth, soundFontPath.c_str(), 1) == FLUID_FAILED) {
+        delete_fluid_synth(made.synth);
+        made.synth = nullptr;
+    }
+    return made;
+}
+
+void FluidSequencer::PreloadSynthesizer() {
+    if (synthState_ != SynthState::NotTried || loading_.valid() || !device_.IsOpen()) {
+        return;
+    }
+    loading_ = std::async(std::launch::async, &FluidSequencer::CreateSynthesizer, soundFontPath_,
+                          device_.Format().frequency);
+}
+
 bool FluidSequencer::LoadSynthesizer() {
     if (synthState_ != SynthState::NotTried) {
         return synthState_ == SynthState::Ready;
     }
-    if (!device_.IsOpen()) {
-        return false; // nothing to render into; tried again once a device is open
+    if (!loading_.valid()) {
+        if (!device_.IsOpen()) {
+            return false; // nothing to render into; tried again once a device is open
+        }
+        PreloadSynthesizer();
     }
-    synthState_ = SynthState::Failed;
-    if (soundFontPath_.empty() || !FileExists(soundFontPath_)) {
-        return false;
-    }
-    settings_ = new_fluid_settings();
-    if (settings_ == nullptr) {
-        return false;
-    }
-    fluid_settings_setnum(settings_, "synth.sample-rate", device_.Format().frequency);
-    fluid_settings_setnum(settings_, "synth.gain", 0.5);
-    // The player advances with the rendered samples, so its notion of time is the device's.
-    fluid_settings_setstr(settings_, "player.timing-source", "sample");
-    // Let the last notes of a track ring out instead of cutting them when its data ends.
-    fluid_settings_setint(settings_, "player.reset-synth", 0);
-    // Every call into the synthesizer already runs under mutex_.
-    fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
-    fluid_synth_t* synth = new_fluid_synth(settings_);
-    if (synth == nullptr) {
-        return false;
-    }
-    if (fluid_synth_sfload(synth, soundFontPath_.c_str(), 1) == FLUID_FAILED) {
-        delete_fluid_synth(synth);
+    const Synthesizer made = loading_.get();
+    settings_ = made.settings;
+    if (made.synth == nullptr) {
+        synthState_ = SynthState::Failed;
         return false;
     }
     {
         std::lock_guard lock(mutex_);
-        synth_ = synth;
+        synth_ = made.synth;
     }
     // Hooking takes the audio device's lock, which the audio thread holds while it takes
     // mutex_; so never hook with mutex_ held.

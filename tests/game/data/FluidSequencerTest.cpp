@@ -114,6 +114,30 @@ TEST_F(FluidSequencerTest, PortCheckFailsWithoutSoundFontOrDevice) {
     }
 }
 
+// The SoundFont can load on a thread of its own while the game starts; the port check then
+// takes it, and a sequencer that goes away while it loads frees it.
+TEST_F(FluidSequencerTest, SoundFontPreloads) {
+    const std::string path = WriteSong("song.mid", OneNoteSong(0, 96, 192));
+    {
+        FluidSequencer sequencer(audio.device, notices);
+        sequencer.PreloadSynthesizer();
+        sequencer.PreloadSynthesizer();
+        OpenChecked(sequencer, path);
+    }
+    {
+        FluidSequencer sequencer(audio.device, notices);
+        sequencer.PreloadSynthesizer();
+    }
+    {
+        FluidSequencer sequencer(audio.device, notices, folder.File("missing.sf2"));
+        sequencer.PreloadSynthesizer();
+        std::uint32_t id = 0;
+        ASSERT_EQ(sequencer.Open(path, id), 0u);
+        EXPECT_EQ(sequencer.CheckPort(id), kSeqErrorNoSynthesizer);
+        EXPECT_EQ(sequencer.CheckPort(id), kSeqErrorNoSynthesizer) << "and it is not tried again";
+    }
+}
+
 TEST_F(FluidSequencerTest, SoundFontComesFromSdlSoundFontsWhenSet) {
     const std::string existing = WriteSong("mine.sf2", {1, 2, 3});
     const struct {
