@@ -1,0 +1,208 @@
+// The built game on a real X server (Xvfb), driven through the server as a player would: keys
+// sent with xdotool, screenshots taken with ImageMagick's import.
+
+#include "AssetLoader.h"
+#include "GameState.h"
+#include "MessageBox.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+namespace wz::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool HaveTools() {
+    for (const char* tool : {"Xvfb", "xdotool", "import"}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            return false;
+    }
+    return fs::exists(WZ_BINARY_DIR "/bin/WinZolvik") && fs::exists(WZ_BINARY_DIR "/WinData.stg");
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        QThread::msleep(50);
+    }
+    return condition();
+}
+
+struct NoMessages : MessageBoxSink {
+    void ShowMessage(const MessageBoxRequest&) override {}
+};
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveTools())
+            GTEST_SKIP() << "needs Xvfb, xdotool, ImageMagick and the built game";
+        ASSERT_TRUE(work.isValid());
+        ASSERT_TRUE(QDir(work.path()).mkdir("tmp"));
+        // A display number nobody uses.
+        for (display = 60 + ::getpid() % 200;; ++display) {
+            if (!fs::exists("/tmp/.X" + std::to_string(display) + "-lock") &&
+                !fs::exists("/tmp/.X11-unix/X" + std::to_string(display)))
+                break;
+        }
+        xvfb.start("Xvfb", {Display(), "-screen", "0", "640x560x24", "-nolisten", "tcp"});
+        ASSERT_TRUE(xvfb.waitForStarted());
+        ASSERT_TRUE(
+            WaitFor([&] { return Tool("xdotool", {"getdisplaygeometry"}).first == 0; }, 10000));
+    }
+    void TearDown() override {
+        if (game.state() != QProcess::NotRunning) {
+            game.kill();
+            game.waitForFinished();
+        }
+        if (xvfb.state() != QProcess::NotRunning) {
+            xvfb.terminate();
+            xvfb.waitForFinished();
+        }
+    }
+
+    QString Display() const { return ":" + QString::number(display); }
+    QString Folder() const { return work.path(); }
+    QString TempFolder() const { return work.path() + "/tmp"; }
+
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", Display());
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.insert("TMPDIR", TempFolder());
+        env.insert("SDL_AUDIODRIVER", "dummy");
+        env.remove("WAYLAND_DISPLAY");
+        return env;
+    }
+    // Runs a tool against the test's display; its exit code and output.
+    std::pair<int, QByteArray> Tool(const QString& program, const QStringList& args) {
+        QProcess tool;
+        tool.setProcessEnvironment(Environment());
+        tool.start(program, args);
+        if (!tool.waitForFinished(10000))
+            return {-1, {}};
+        return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+                tool.readAllStandardOutput()};
+    }
+    void StartGame() {
+        game.setWorkingDirectory(Folder());
+        game.setProcessEnvironment(Environment());
+        game.start(WZ_BINARY_DIR "/bin/WinZolvik", {});
+        ASSERT_TRUE(game.waitForStarted());
+    }
+    // The X window whose name matches, once it is on the screen.
+    QString WaitForWindow(const QString& name) {
+        QString id;
+        WaitFor(
+            [&] {
+                const auto [code, out] =
+                    Tool("xdotool", {"search", "--onlyvisible", "--name", name});
+                id = QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts).value(0);
+                return code == 0 && !id.isEmpty();
+            },
+            15000);
+        return id;
+    }
+    QImage Screenshot(const QString& window) {
+        const QString file = Folder() + "/shot.png";
+        QFile::remove(file);
+        Tool("import", {"-window", window, file});
+        return QImage(file).convertToFormat(QImage::Format_RGB32);
+    }
+    void Keys(const QString& window, const QStringList& keys) {
+        QStringList args = {"key", "--window", window, "--delay", "100"};
+        Tool("xdotool", QStringList{"windowfocus", "--sync", window});
+        Tool("xdotool", args + keys);
+    }
+    int TempFileCount() const {
+        return static_cast<int>(QDir(TempFolder()).entryList(QDir::Files).size());
+    }
+
+    QTemporaryDir work;
+    int display = 0;
+    QProcess xvfb;
+    QProcess game;
+};
+
+// Pixels of the picture that the screenshot's frame area (its bottom 296 x 432) shows unchanged.
+int MatchingPixels(const QImage& shot, const Picture& picture, int fromY = 0) {
+    const int top = shot.height() - 432;
+    int matching = 0;
+    for (int y = fromY; y < 432; ++y) {
+        const std::uint8_t* row = picture.Pixels() + std::size_t(431 - y) * picture.Stride();
+        for (int x = 0; x < 296; ++x) {
+            const QRgb p = shot.pixel(x, top + y);
+            matching +=
+                qBlue(p) == row[3 * x] && qGreen(p) == row[3 * x + 1] && qRed(p) == row[3 * x + 2];
+        }
+    }
+    return matching;
+}
+
+// Title screen at start, a game with a falling piece after Space, and Exit Game ending the
+// program with code 0, leaving the settings file and no temporary file.
+TEST_F(EndToEndTest, PlaysFromTheTitleAndExits) {
+    ASSERT_TRUE(QFile::copy(WZ_BINARY_DIR "/WinData.stg", Folder() + "/WinData.stg"));
+    // The pictures the game shows, decoded as the game decodes them.
+    GameState state;
+    NoMessages quiet;
+    AssetLoader pictures(state, quiet, (Folder() + "/WinData.stg").toStdString());
+    ASSERT_TRUE(pictures.LoadStartupPictures());
+    ASSERT_TRUE(pictures.LoadBackgroundPicture(u"Jacket"));
+    StartGame();
+    const QString window = WaitForWindow("^WinZolvik - ");
+    ASSERT_FALSE(window.isEmpty());
+    QThread::msleep(500);
+    EXPECT_EQ(TempFileCount(), 2);
+
+    const QImage title = Screenshot(window);
+    ASSERT_GE(title.height(), 432);
+    ASSERT_EQ(title.width(), 296);
+    EXPECT_EQ(MatchingPixels(title, *pictures.BackgroundPicture()), 296 * 432);
+
+    Keys(window, {"space"});
+    QThread::msleep(600);
+    const QImage play = Screenshot(window);
+    ASSERT_TRUE(pictures.LoadBackgroundPicture(u"Love1"));
+    // The level picture, with the labels and the piece over its top rows and nothing else.
+    EXPECT_EQ(MatchingPixels(play, *pictures.BackgroundPicture(), 100), 296 * 332);
+    EXPECT_LT(MatchingPixels(play, *pictures.BackgroundPicture()), 296 * 432 - 4 * 400);
+    pictures.FreePictures();
+
+    Keys(window, {"alt+g", "x"});
+    ASSERT_TRUE(game.waitForFinished(10000));
+    EXPECT_EQ(game.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(game.exitCode(), 0);
+    EXPECT_EQ(QFileInfo(Folder() + "/WinZolvik.cfg").size(), 358);
+    EXPECT_EQ(TempFileCount(), 0);
+}
+
+// Without the asset file the game shows its fatal message, never its window, and ends with
+// -1 once the player has read it; no file is left anywhere.
+TEST_F(EndToEndTest, MissingAssetFileEndsWithMinusOne) {
+    StartGame();
+    const QString box = WaitForWindow("^WinZolvik$");
+    ASSERT_FALSE(box.isEmpty());
+    EXPECT_EQ(Tool("xdotool", {"search", "--onlyvisible", "--name", "^WinZolvik - "}).first, 1);
+    Keys(box, {"Return"});
+    ASSERT_TRUE(game.waitForFinished(10000));
+    EXPECT_EQ(game.exitCode(), 255);
+    EXPECT_EQ(TempFileCount(), 0);
+    EXPECT_EQ(QDir(Folder()).entryList(QDir::Files).size(), 0);
+}
+
+} // namespace
+} // namespace wz::test
