@@ -38,20 +38,31 @@ void Put32(unsigned char* at, std::uint32_t v) {
 }
 
 // One decompressor per thread, made on first use and kept: creating one costs several
-// allocations, which would show up in every decode of a small picture.
+// allocations, which would show up in every decode of a small picture. A decompressor that has
+// failed is thrown away, since libjpeg leaves it in the middle of its work and the next image
+// would then be misread.
 struct Decompressor {
-    tjhandle handle = tjInitDecompress();
-    ~Decompressor() {
+    tjhandle handle = nullptr;
+    ~Decompressor() { Discard(); }
+    void Discard() {
         if (handle != nullptr)
             tjDestroy(handle);
+        handle = nullptr;
     }
 };
 
+thread_local Decompressor threadDecompressor;
+
 tjhandle ThreadDecompressor() {
-    thread_local Decompressor decompressor;
-    if (decompressor.handle == nullptr)
+    if (threadDecompressor.handle == nullptr)
+        threadDecompressor.handle = tjInitDecompress();
+    if (threadDecompressor.handle == nullptr)
         SetMessage("The JPEG decoder could not be started: %s", tjGetErrorStr2(nullptr));
-    return decompressor.handle;
+    return threadDecompressor.handle;
+}
+
+void DiscardThreadDecompressor() {
+    threadDecompressor.Discard();
 }
 
 struct Geometry {
@@ -73,6 +84,7 @@ bool ReadGeometry(tjhandle handle, const unsigned char* bytes, unsigned int leng
     if (tjDecompressHeader3(handle, bytes, length, &width, &height, &subsampling, &colourspace) !=
         0) {
         SetMessage("Not a readable JPEG image (%s)", tjGetErrorStr2(handle));
+        DiscardThreadDecompressor();
         return false;
     }
     if (colourspace == TJCS_CMYK || colourspace == TJCS_YCCK) {
@@ -161,6 +173,7 @@ extern "C" int JpgToBmp(void* info, const unsigned char* bytes, unsigned int len
     if (tjDecompress2(handle, bytes, length, out, geometry.width, static_cast<int>(geometry.stride),
                       geometry.height, TJPF_BGR, flags) != 0) {
         SetMessage("The JPEG image is damaged (%s)", tjGetErrorStr2(handle));
+        DiscardThreadDecompressor();
         return 0;
     }
     // The decoder leaves the padding at the end of each row alone; clear it so that the pixel

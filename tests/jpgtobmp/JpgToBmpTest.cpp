@@ -166,8 +166,26 @@ std::vector<RefusedCase> RefusedInputs() {
     };
 }
 
+// Decodes a small good image, as the game goes on to do after a picture that failed.
+bool GoodImageDecodes() {
+    static const auto jpeg =
+        wz::test::MakeJpeg(wz::test::TestPattern(40, 24), JpegKind::Baseline420);
+    unsigned char record[JPGTOBMP_INFO_SIZE];
+    const auto length = static_cast<unsigned>(jpeg.size());
+    if (GetJpgInfo(record, jpeg.data(), length) == 0)
+        return false;
+    std::vector<unsigned char> pixels(HeaderOf(record).biSizeImage);
+    return JpgToBmp(record, jpeg.data(), length, pixels.data(),
+                    static_cast<unsigned>(pixels.size())) != 0;
+}
+
+// Every refusal is clean: the next image decodes as if nothing had happened (a decoder left
+// half-way through the damaged one used to misread every image after it).
 TEST(RefusesBadInput, EveryCallFailsWithAReadableMessage) {
     for (const RefusedCase& c : RefusedInputs()) {
+        struct NextImageDecodes {
+            ~NextImageDecodes() { EXPECT_TRUE(GoodImageDecodes()) << "after a refusal"; }
+        } check;
         SCOPED_TRACE(c.name);
         std::strcpy(g_strJpgMessage, "");
         unsigned char record[JPGTOBMP_INFO_SIZE];
