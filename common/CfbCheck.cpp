@@ -239,7 +239,8 @@ bool Checker::ReadFatSectors() {
         }
     }
     if (fat_.size() < sectors_) {
-        Problem("FAT: covers " + Num(fat_.size()) + " sectors but the file has " + Num(sectors_));
+        // Sectors the FAT does not reach are unused bytes at the end, not a fault.
+        report_.strayedSectors += static_cast<std::uint32_t>(sectors_ - fat_.size());
     }
     std::uint64_t pastEnd = 0;
     for (std::size_t i = sectors_; i < fat_.size(); ++i) {

@@ -122,28 +122,37 @@ int CompoundFile::ReadStream(std::uint32_t id, std::uint64_t position, void* buf
 int CompoundFile::WriteRegular(const std::vector<std::uint32_t>& chain, std::size_t freshFrom,
                                std::uint64_t position, const std::uint8_t* bytes,
                                std::size_t length) {
-    while (length > 0) {
+    // A new sector that the bytes end inside is written whole, zero-padded, in one call: the
+    // file must never end in the middle of a sector, not even after a failed write.
+    const std::uint64_t end = position + length;
+    const auto lastIndex = static_cast<std::size_t>(end / sectorSize_);
+    const auto tail = static_cast<std::uint32_t>(end % sectorSize_);
+    std::size_t direct = length;
+    if (tail != 0 && lastIndex >= freshFrom && lastIndex < chain.size() &&
+        static_cast<std::uint64_t>(lastIndex) * sectorSize_ >= position) {
+        direct = length - tail;
+    }
+    while (direct > 0) {
         std::size_t index = static_cast<std::size_t>(position / sectorSize_);
         const std::uint32_t within = static_cast<std::uint32_t>(position % sectorSize_);
-        std::size_t run = std::min<std::size_t>(length, sectorSize_ - within);
-        while (run < length && index + 1 < chain.size() && chain[index + 1] == chain[index] + 1) {
+        const std::uint64_t fileOffset = SectorOffset(chain[index]) + within;
+        std::size_t run = std::min<std::size_t>(direct, sectorSize_ - within);
+        while (run < direct && index + 1 < chain.size() && chain[index + 1] == chain[index] + 1) {
             ++index;
-            run += std::min<std::size_t>(sectorSize_, length - run);
+            run += std::min<std::size_t>(sectorSize_, direct - run);
         }
-        const std::uint64_t fileOffset =
-            SectorOffset(chain[static_cast<std::size_t>(position / sectorSize_)]) + within;
         if (int r = io_.WriteAt(fileOffset, bytes, run); r != kOk) {
             return r;
         }
         bytes += run;
         position += run;
+        direct -= run;
         length -= run;
     }
-    const std::uint32_t tail = static_cast<std::uint32_t>(position % sectorSize_);
-    const std::size_t last = static_cast<std::size_t>(position / sectorSize_);
-    if (tail != 0 && last >= freshFrom && last < chain.size()) {
-        std::vector<std::uint8_t> zeros(sectorSize_ - tail, 0);
-        return io_.WriteAt(SectorOffset(chain[last]) + tail, zeros.data(), zeros.size());
+    if (length > 0) {
+        std::vector<std::uint8_t> sector(sectorSize_, 0);
+        std::copy(bytes, bytes + length, sector.begin());
+        return io_.WriteAt(SectorOffset(chain[lastIndex]), sector.data(), sectorSize_);
     }
     return kOk;
 }

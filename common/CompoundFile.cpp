@@ -297,6 +297,21 @@ int CompoundFile::PrepareForWriting() {
         }
     }
     (void)limit;
+    // Sectors past the last one in use (left by a change that failed before its tables were
+    // written) are cut off the file.
+    std::uint32_t inUse = 0;
+    for (std::size_t i = expected.size(); i-- > 0;) {
+        if (expected[i] != kFreeSect) {
+            inUse = static_cast<std::uint32_t>(i + 1);
+            break;
+        }
+    }
+    if (sectorCount_ > inUse) {
+        if (int r = io_.Truncate((static_cast<std::uint64_t>(inUse) + 1) * sectorSize_); r != kOk) {
+            return r;
+        }
+        sectorCount_ = inUse;
+    }
     for (std::size_t i = 0; i < expected.size(); ++i) {
         fat_.Set(static_cast<std::uint32_t>(i), expected[i]);
     }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -151,7 +152,7 @@ int RunProgram(const std::vector<std::string>& argv, std::string* output,
                const std::string& input) {
     int toChild[2];
     int fromChild[2];
-    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
         return -1;
     }
     const pid_t pid = fork();
@@ -186,6 +187,63 @@ int RunProgram(const std::vector<std::string>& argv, std::string* output,
     if (output != nullptr) {
         *output = std::move(captured);
     }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
+        return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(toChild[0], 0);
+        dup2(fromChild[1], 1);
+        close(toChild[1]);
+        close(fromChild[0]);
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    in_ = toChild[1];
+    out_ = fromChild[0];
+}
+
+ChildProcess::~ChildProcess() {
+    Finish();
+}
+
+std::string ChildProcess::ReadLine() {
+    std::string line;
+    char c = 0;
+    while (out_ >= 0 && read(out_, &c, 1) == 1 && c != '\n') {
+        line.push_back(c);
+    }
+    return line;
+}
+
+int ChildProcess::Finish() {
+    if (pid_ <= 0) {
+        return -1;
+    }
+    if (in_ >= 0) {
+        close(in_);
+        in_ = -1;
+    }
+    if (out_ >= 0) {
+        close(out_);
+        out_ = -1;
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -49,4 +49,22 @@ std::string Narrow(const std::u16string& name);
 int RunProgram(const std::vector<std::string>& argv, std::string* output = nullptr,
                const std::string& input = {});
 
+// A program started in the background with pipes to its standard input and output.
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::vector<std::string>& argv);
+    ~ChildProcess(); // as Finish
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    // The next line the child printed, without its line feed ("" at the end of its output).
+    std::string ReadLine();
+    // Closes the child's standard input and waits for it; returns its exit status.
+    int Finish();
+
+private:
+    int pid_ = -1;
+    int in_ = -1;
+    int out_ = -1;
+};
+
 } // namespace cfbtest
