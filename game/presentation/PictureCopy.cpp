@@ -52,7 +52,7 @@ struct WideKey {
             e[p] = tc > 255 ? 0 : 0xFF;
             f[p] = p % 3 == 0 ? 0xFF : 0;
         }
-        for (int k = 0; k < 3; ++k) {
+        for (std::size_t k = 0; k < 3; ++k) {
             threshold[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(t + 16 * k));
             enabled[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(e + 16 * k));
             firstOfPixel[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(f + 16 * k));
@@ -69,21 +69,21 @@ std::uint32_t KeyedRowWide(std::uint8_t* d, const std::uint8_t* s, std::uint32_t
     std::uint32_t done = 0;
     for (; done + 16 <= w; done += 16, s += 48, d += 48) {
         __m128i sv[3], o[3];
-        for (int k = 0; k < 3; ++k) {
+        for (std::size_t k = 0; k < 3; ++k) {
             sv[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
             const __m128i reached = _mm_cmpeq_epi8(_mm_max_epu8(sv[k], key.threshold[k]), sv[k]);
             o[k] = _mm_and_si128(reached, key.enabled[k]);
         }
         // g[p] = o[p] | o[p + 1] | o[p + 2] on the first byte of each pixel.
         __m128i g[3];
-        for (int k = 0; k < 3; ++k) {
+        for (std::size_t k = 0; k < 3; ++k) {
             const __m128i next = k < 2 ? o[k + 1] : zero;
             const __m128i by1 = _mm_or_si128(_mm_srli_si128(o[k], 1), _mm_slli_si128(next, 15));
             const __m128i by2 = _mm_or_si128(_mm_srli_si128(o[k], 2), _mm_slli_si128(next, 14));
             g[k] = _mm_and_si128(_mm_or_si128(o[k], _mm_or_si128(by1, by2)), key.firstOfPixel[k]);
         }
         // keep[p] = g[p] | g[p - 1] | g[p - 2]: the pixel's flag on all three of its bytes.
-        for (int k = 0; k < 3; ++k) {
+        for (std::size_t k = 0; k < 3; ++k) {
             const __m128i prev = k > 0 ? g[k - 1] : zero;
             const __m128i by1 = _mm_or_si128(_mm_slli_si128(g[k], 1), _mm_srli_si128(prev, 15));
             const __m128i by2 = _mm_or_si128(_mm_slli_si128(g[k], 2), _mm_srli_si128(prev, 14));
@@ -198,7 +198,7 @@ int Picture::CopyRectKeyed(std::uint32_t dx, std::uint32_t dy, const Picture& so
     const WideKey wideKey(key);
     for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride) {
         const std::uint32_t done = wide ? KeyedRowWide(d, s, w, wideKey) : 0;
-        KeyedRowNarrow(d + 3 * done, s + 3 * done, w - done, key);
+        KeyedRowNarrow(d + std::size_t{3} * done, s + std::size_t{3} * done, w - done, key);
     }
     return 1;
 }

@@ -85,7 +85,7 @@ std::vector<std::uint8_t> MakeJpeg(const RgbImage& image, JpegKind kind, int qua
     while (cinfo.next_scanline < cinfo.image_height) {
         const std::uint8_t* src = image.At(0, static_cast<int>(cinfo.next_scanline));
         for (int x = 0; x < image.width; ++x) {
-            const std::uint8_t* p = src + 3 * x;
+            const std::uint8_t* p = src + std::size_t{3} * x;
             if (components == 1) {
                 row[x] = static_cast<std::uint8_t>((p[0] * 77 + p[1] * 150 + p[2] * 29) >> 8);
             } else if (components == 4) {

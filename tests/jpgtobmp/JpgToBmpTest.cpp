@@ -93,7 +93,7 @@ TEST_P(DecodesEveryKind, MatchesAnIndependentDecode) {
         // Bottom-up: screen row y is memory row height - 1 - y.
         const unsigned char* row = pixels.data() + std::size_t(c.height - 1 - y) * stride;
         for (int x = 0; x < c.width; ++x) {
-            const unsigned char* bgr = row + 3 * x;
+            const unsigned char* bgr = row + std::size_t{3} * x;
             const std::uint8_t* rgb = reference->At(x, y);
             for (int ch = 0; ch < 3; ++ch) {
                 worst = std::max(worst, std::abs(int(bgr[2 - ch]) - int(rgb[ch])));

@@ -50,7 +50,7 @@ TEST(BitmapFile, Reads8BitPicturesBehindTheirColourTable) {
         EXPECT_EQ(picture->Header()->biClrUsed, c.colours); // filled in when it was 0
         EXPECT_EQ(picture->Stride(), 8u);
         const auto* start = reinterpret_cast<const std::uint8_t*>(picture->Header());
-        EXPECT_EQ(picture->Pixels(), start + 40 + 4 * c.colours);
+        EXPECT_EQ(picture->Pixels(), start + 40 + std::size_t{4} * c.colours);
         EXPECT_EQ(picture->Pixels()[(4 - 1 - 2) * 8 + 5], 5 + 6); // pixel (5, 2)
     }
 }

@@ -108,7 +108,7 @@ TEST_F(Primitives, PixelZeroZeroIsTheStartOfTheLastRow) {
     const auto frame = Solid(7, 5, kGrey); // stride 24
     const auto source = Solid(1, 1, kRed);
     ASSERT_EQ(frame->CopyRect(0, 0, *source, 0, 0, 1, 1), 1);
-    const std::uint8_t* lastRow = frame->Pixels() + 4 * 24;
+    const std::uint8_t* lastRow = frame->Pixels() + std::size_t{4 * 24};
     EXPECT_EQ(lastRow[0], 0);
     EXPECT_EQ(lastRow[2], 255);
     EXPECT_EQ(frame->Pixels()[2], 128); // the first row in memory is the bottom one
