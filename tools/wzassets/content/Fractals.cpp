@@ -86,25 +86,4 @@ void PaintNewton(Canvas& c) {
     Vignette(c, 0.3f);
 }
 
-void PaintBurningShip(Canvas& c) {
-    const View v{-1.762, -0.034, 0.085};
-    const Gradient palette{{0x0A0300, 0x5C1200, 0xC84300, 0xFFA733, 0xFFF2C4}};
-    Shade(c, [&](int x, int y) {
-        double cr = v.Re(x);
-        double ci = v.Im(y);
-        double zr = 0, zi = 0;
-        for (int n = 0; n < 300; ++n) {
-            double r2 = zr * zr;
-            double i2 = zi * zi;
-            if (r2 + i2 > 64) {
-                double mu = n + 1 - std::log2(std::log2(r2 + i2) / 2);
-                return palette.At(static_cast<float>(std::pow(mu / 60.0, 0.6)));
-            }
-            zi = std::fabs(2 * zr * zi) + ci;
-            zr = r2 - i2 + cr;
-        }
-        return Colour{0, 0, 0};
-    });
-}
-
 } // namespace wz::content

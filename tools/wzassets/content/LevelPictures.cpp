@@ -13,7 +13,7 @@ constexpr Scene kLevelScenes[20] = {
     PaintDawnMeadow,   PaintOceanSunset, PaintMandelbrot,  PaintDesertDunes,  PaintPlasma,
     PaintMistyForest,  PaintJulia,       PaintAutumnHills, PaintStainedGlass, PaintUnderwater,
     PaintKaleidoscope, PaintNightCity,   PaintNewton,      PaintWinterNight,  PaintOpArt,
-    PaintVolcano,      PaintBurningShip, PaintAuroraPeaks, PaintRingedPlanet, PaintNebula,
+    PaintVolcano,      PaintGalaxy,      PaintAuroraPeaks, PaintRingedPlanet, PaintNebula,
 };
 
 } // namespace

@@ -25,7 +25,6 @@ void PaintUnderwater(Canvas& c);
 void PaintMandelbrot(Canvas& c);
 void PaintJulia(Canvas& c);
 void PaintNewton(Canvas& c);
-void PaintBurningShip(Canvas& c);
 
 // Patterns.cpp
 void PaintPlasma(Canvas& c);

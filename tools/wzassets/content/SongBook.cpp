@@ -106,7 +106,7 @@ constexpr SongStyle kLevelStyles[20] = {
      BS::Eighths, DS::Rock, 0.6f, 115},
     {"Eruption", 134, 4, E, Mode::Minor, false, Brass, Strings, FingerBass, HS::Broken, BS::Eighths,
      DS::Rock, 0.6f, 116},
-    {"Burning Ship", 136, 4, Db, Mode::Minor, false, SawLead, ElectricPiano, SynthBass,
+    {"Spiral Galaxy", 136, 4, Db, Mode::Minor, false, SawLead, ElectricPiano, SynthBass,
      HS::Arpeggio, BS::Octaves, DS::Dance, 0.7f, 117},
     {"Northern Lights", 140, 4, Fs, Mode::Minor, false, Violin, Piano, FingerBass, HS::Arpeggio,
      BS::Octaves, DS::Rock, 0.6f, 118},
