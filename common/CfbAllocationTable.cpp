@@ -3,6 +3,8 @@
 #include "CfbErrors.h"
 #include "CfbFormat.h"
 
+#include <algorithm>
+
 namespace cfb {
 
 int AllocationTable::Walk(std::uint32_t start, std::uint32_t limit,
@@ -33,6 +35,12 @@ int AllocationTable::WalkCount(std::uint32_t start, std::uint32_t limit, std::ui
         }
         chain.push_back(id);
         id = entries[id];
+    }
+    // A chain that visits a sector twice loops; its size alone would not show it.
+    std::vector<std::uint32_t> sorted = chain;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
+        return kErrCorrupt;
     }
     return kOk;
 }
