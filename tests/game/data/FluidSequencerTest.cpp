@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace wz::test {
 namespace {
 
@@ -165,20 +167,31 @@ TEST_F(FluidSequencerTest, NoticeComesAtTheEndOfTheData) {
     const std::string path = WriteSong("piano.mid", OneNoteSong(0, endTicks, endTicks));
     const std::uint32_t id = OpenChecked(sequencer, path);
 
-    const std::uint64_t start = audio.device.FramesMixed();
+    // The notice's place in the output is taken on the audio thread as it is posted: the
+    // start of the buffer in which the end was reached.
+    std::atomic<std::uint64_t> noticeFrame{0};
+    notices.SetWakeUp([&] {
+        if (noticeFrame == 0) {
+            noticeFrame = audio.device.FramesMixed();
+        }
+    });
+    const std::uint64_t before = audio.device.FramesMixed();
     ASSERT_EQ(sequencer.Play(id), 0u);
+    const std::uint64_t after = audio.device.FramesMixed();
     std::vector<MusicNotice> got;
     ASSERT_TRUE(WaitUntil([&] {
         got = notices.TakeAll();
         return !got.empty();
     }));
-    const double noticeMs = audio.FramesToMs(audio.device.FramesMixed() - start);
+    notices.SetWakeUp(nullptr);
     EXPECT_EQ(got, (std::vector<MusicNotice>{{kNotifySuccessful, id}}));
+    const double noticeMs = audio.FramesToMs(static_cast<double>(noticeFrame - before));
     RecordProperty("notice_after_ms", static_cast<int>(noticeMs));
-    // Measured in played frames: the end of the data lies at 300 ms, the piano's tail ends
-    // seconds later; one buffer of slack either way.
-    EXPECT_GT(noticeMs, 300.0 - 12);
-    EXPECT_LT(noticeMs, 300.0 + 100);
+    // The song starts at the first buffer after the call and its data ends 300 ms later; the
+    // piano's tail would end seconds after that.
+    const double bufferMs = audio.FramesToMs(audio.BufferFrames());
+    EXPECT_GT(noticeMs, 300.0 - bufferMs);
+    EXPECT_LT(noticeMs, 300.0 + audio.FramesToMs(static_cast<double>(after - before)));
 
     // Playing again from the end is over at once; a rewind starts it over.
     ASSERT_EQ(sequencer.Play(id), 0u);

@@ -204,8 +204,8 @@ TEST_F(MusicTest, MusicItemStopsAtOnceAndRestartsTheTrack) {
     EXPECT_FALSE(host.checks[kCommandMusic]);
     audio.WaitFrames(audio.Rate() / 4);
 
-    flow.OnCommand(kCommandMusic);
     const std::uint64_t onAt = audio.device.FramesMixed();
+    flow.OnCommand(kCommandMusic);
     EXPECT_EQ(state.musicOpen, 1);
     EXPECT_TRUE(host.checks[kCommandMusic]);
     audio.WaitFrames(audio.Rate() / 4);
