@@ -1,6 +1,7 @@
 #include "GameWindow.h"
 
 #include "AssetLoader.h"
+#include "GameArt.h"
 #include "GameDialogs.h"
 #include "GameFlow.h"
 #include "GameMenu.h"
@@ -25,6 +26,7 @@ GameWindow::GameWindow(GameState& state, MessageBoxSink& messages, GameDialogs& 
                                Qt::WindowCloseButtonHint),
       state_(state), messages_(messages), dialogs_(dialogs) {
     setWindowTitle(QString::fromLatin1(kWindowCaption));
+    setWindowIcon(GameIcon());
     frame_ = new FrameWidget(this);
     frame_->SetCompose([this](FramePresenter& presenter) {
         if (flow_ != nullptr && assets_ != nullptr) {
