@@ -35,63 +35,68 @@ void KeyedRowNarrow(std::uint8_t* d, const std::uint8_t* s, std::uint32_t w,
 }
 
 #if defined(__SSE2__)
-// The thresholds laid out for sixteen pixels (48 bytes, three vectors): byte p belongs to
-// channel p % 3. A threshold past 255 never keeps a pixel by itself, so its comparison is
-// switched off rather than clamped.
+// Sixteen pixels (48 bytes, three vectors) at a time. Byte p of a block belongs to channel
+// p % 3. Each byte is compared with its channel's threshold and the results are collected as a
+// 48-bit mask, one bit per byte; a pixel is kept when any of its three bits is set. Blocks kept
+// whole or left out whole (the common case inside panels and around glyphs) need no blending.
 struct WideKey {
     __m128i threshold[3];
-    __m128i enabled[3];
-    __m128i firstOfPixel[3];
+    // Bits of the channels whose threshold is past 255: those never keep a pixel by themselves.
+    std::uint64_t enabledBits = 0;
 
     explicit WideKey(const KeyThresholds& key) {
-        alignas(16) std::uint8_t t[48], e[48], f[48];
+        alignas(16) std::uint8_t t[48];
         const std::uint32_t channel[3] = {key.t0, key.t1, key.t2};
         for (int p = 0; p < 48; ++p) {
             const std::uint32_t tc = channel[p % 3];
             t[p] = static_cast<std::uint8_t>(tc > 255 ? 255 : tc);
-            e[p] = tc > 255 ? 0 : 0xFF;
-            f[p] = p % 3 == 0 ? 0xFF : 0;
+            if (tc <= 255)
+                enabledBits |= std::uint64_t{1} << p;
         }
-        for (std::size_t k = 0; k < 3; ++k) {
+        for (std::size_t k = 0; k < 3; ++k)
             threshold[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(t + 16 * k));
-            enabled[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(e + 16 * k));
-            firstOfPixel[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(f + 16 * k));
-        }
     }
 };
 
-// Sixteen pixels at a time: each byte is compared with the threshold of its channel, the
-// results are gathered onto the first byte of each pixel and spread back over all three, then
-// the kept pixels are blended into the destination. Returns the pixels done.
+constexpr std::uint64_t kFirstByteOfPixel = 0x249249249249ull; // bits 0, 3, ..., 45
+constexpr std::uint64_t kAllBytes = (std::uint64_t{1} << 48) - 1;
+
+// The 16 bits of a mask as 16 bytes of 0x00 or 0xFF.
+inline __m128i ExpandMask(std::uint32_t bits) {
+    const __m128i lanes = _mm_set_epi8(-128, 64, 32, 16, 8, 4, 2, 1, -128, 64, 32, 16, 8, 4, 2, 1);
+    __m128i v = _mm_cvtsi32_si128(static_cast<int>(bits));
+    v = _mm_unpacklo_epi8(v, v);  // b0 b0 b1 b1 ...
+    v = _mm_unpacklo_epi16(v, v); // b0 x4, b1 x4
+    v = _mm_unpacklo_epi32(v, v); // b0 x8, b1 x8
+    return _mm_cmpeq_epi8(_mm_and_si128(v, lanes), lanes);
+}
+
 std::uint32_t KeyedRowWide(std::uint8_t* d, const std::uint8_t* s, std::uint32_t w,
                            const WideKey& key) {
-    const __m128i zero = _mm_setzero_si128();
     std::uint32_t done = 0;
     for (; done + 16 <= w; done += 16, s += 48, d += 48) {
-        __m128i sv[3], o[3];
+        __m128i sv[3];
+        std::uint64_t reached = 0;
         for (std::size_t k = 0; k < 3; ++k) {
             sv[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
-            const __m128i reached = _mm_cmpeq_epi8(_mm_max_epu8(sv[k], key.threshold[k]), sv[k]);
-            o[k] = _mm_and_si128(reached, key.enabled[k]);
+            const __m128i r = _mm_cmpeq_epi8(_mm_max_epu8(sv[k], key.threshold[k]), sv[k]);
+            reached |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(r)))
+                       << (16 * k);
         }
-        // g[p] = o[p] | o[p + 1] | o[p + 2] on the first byte of each pixel.
-        __m128i g[3];
+        reached &= key.enabledBits;
+        const std::uint64_t kept = (reached | reached >> 1 | reached >> 2) & kFirstByteOfPixel;
+        const std::uint64_t keep = kept | kept << 1 | kept << 2;
+        if (keep == 0)
+            continue;
         for (std::size_t k = 0; k < 3; ++k) {
-            const __m128i next = k < 2 ? o[k + 1] : zero;
-            const __m128i by1 = _mm_or_si128(_mm_srli_si128(o[k], 1), _mm_slli_si128(next, 15));
-            const __m128i by2 = _mm_or_si128(_mm_srli_si128(o[k], 2), _mm_slli_si128(next, 14));
-            g[k] = _mm_and_si128(_mm_or_si128(o[k], _mm_or_si128(by1, by2)), key.firstOfPixel[k]);
-        }
-        // keep[p] = g[p] | g[p - 1] | g[p - 2]: the pixel's flag on all three of its bytes.
-        for (std::size_t k = 0; k < 3; ++k) {
-            const __m128i prev = k > 0 ? g[k - 1] : zero;
-            const __m128i by1 = _mm_or_si128(_mm_slli_si128(g[k], 1), _mm_srli_si128(prev, 15));
-            const __m128i by2 = _mm_or_si128(_mm_slli_si128(g[k], 2), _mm_srli_si128(prev, 14));
-            const __m128i keep = _mm_or_si128(g[k], _mm_or_si128(by1, by2));
             auto* out = reinterpret_cast<__m128i*>(d + 16 * k);
+            if (keep == kAllBytes) {
+                _mm_storeu_si128(out, sv[k]);
+                continue;
+            }
+            const __m128i m = ExpandMask(static_cast<std::uint32_t>(keep >> (16 * k)) & 0xFFFFu);
             const __m128i dv = _mm_loadu_si128(out);
-            _mm_storeu_si128(out,
-                             _mm_or_si128(_mm_and_si128(keep, sv[k]), _mm_andnot_si128(keep, dv)));
+            _mm_storeu_si128(out, _mm_or_si128(_mm_and_si128(m, sv[k]), _mm_andnot_si128(m, dv)));
         }
     }
     return done;

@@ -180,7 +180,8 @@ TEST_F(Primitives, KeyedCopyAt24BitsLeavesOutPixelsBelowTheKeyPlusFifty) {
 }
 
 // Wide rows are keyed sixteen pixels at a time; every pixel must still follow the rule above,
-// whatever its place in a block, the row's width or the key.
+// whatever its place in a block, the row's width or the key, and whether a block is kept
+// whole, left out whole or mixed.
 TEST_F(Primitives, KeyedCopyOfWideRowsFollowsThePixelRule) {
     std::uint32_t seed = 12345;
     const auto next = [&seed] {
@@ -188,32 +189,40 @@ TEST_F(Primitives, KeyedCopyOfWideRowsFollowsThePixelRule) {
         return static_cast<std::uint8_t>(seed >> 16);
     };
     // Bytes clustered around the thresholds, so that every combination occurs.
-    const auto source = LoadBmp(dir, EncodeBmp(70, 9, 24, [&](int, int) {
-                                    const auto near = [&] {
-                                        return static_cast<std::uint8_t>(
-                                            next() % 4 == 0 ? next() : 40 + next() % 20);
-                                    };
-                                    return Bgr{near(), near(), near()};
-                                }));
+    const auto near = [&] {
+        return static_cast<std::uint8_t>(next() % 4 == 0 ? next() : 40 + next() % 20);
+    };
+    const std::unique_ptr<Picture> sources[] = {
+        LoadBmp(dir, EncodeBmp(70, 9, 24,
+                               [&](int, int) {
+                                   return Bgr{near(), near(), near()};
+                               })),
+        Solid(70, 9, Bgr{200, 10, 10}), // kept whole by most keys
+        Solid(70, 9, Bgr{10, 20, 30}),  // left out whole by most keys
+    };
     const std::uint32_t keys[][3] = {{0, 0, 0}, {206, 0, 0}, {0, 255, 10}, {300, 7, 0x1FF}};
-    for (const auto& key : keys) {
-        for (const std::uint32_t w : {16u, 17u, 31u, 32u, 48u, 69u}) {
-            SCOPED_TRACE(testing::Message() << "width " << w << " key " << key[0]);
-            const auto frame = Solid(80, 12, kGrey);
-            ASSERT_EQ(frame->CopyRectKeyed(3, 2, *source, 1, 0, w, 9, key[0], key[1], key[2]), 1);
-            for (int y = 0; y < 12; ++y)
-                for (int x = 0; x < 80; ++x) {
-                    Bgr want = kGrey;
-                    if (x >= 3 && x < 3 + int(w) && y >= 2 && y < 11) {
-                        const Bgr p = PixelOf(*source, x - 3 + 1, y - 2);
-                        const bool transparent = p.b < (key[0] & 0xFF) + 50 &&
-                                                 p.g < (key[1] & 0xFF) + 50 &&
-                                                 p.r < (key[2] & 0xFF) + 50;
-                        if (!transparent)
-                            want = p;
+    for (const auto& source : sources) {
+        for (const auto& key : keys) {
+            for (const std::uint32_t w : {16u, 17u, 31u, 32u, 48u, 69u}) {
+                SCOPED_TRACE(testing::Message() << "width " << w << " key " << key[0] << ","
+                                                << key[1] << "," << key[2]);
+                const auto frame = Solid(80, 12, kGrey);
+                ASSERT_EQ(frame->CopyRectKeyed(3, 2, *source, 1, 0, w, 9, key[0], key[1], key[2]),
+                          1);
+                for (int y = 0; y < 12; ++y)
+                    for (int x = 0; x < 80; ++x) {
+                        Bgr want = kGrey;
+                        if (x >= 3 && x < 3 + int(w) && y >= 2 && y < 11) {
+                            const Bgr p = PixelOf(*source, x - 3 + 1, y - 2);
+                            const bool transparent = p.b < (key[0] & 0xFF) + 50 &&
+                                                     p.g < (key[1] & 0xFF) + 50 &&
+                                                     p.r < (key[2] & 0xFF) + 50;
+                            if (!transparent)
+                                want = p;
+                        }
+                        ASSERT_TRUE(PixelOf(*frame, x, y) == want) << x << "," << y;
                     }
-                    ASSERT_TRUE(PixelOf(*frame, x, y) == want) << x << "," << y;
-                }
+            }
         }
     }
 }

@@ -1,0 +1,50 @@
+#pragma once
+
+// Times a subject and its baseline in turns inside one benchmark loop, so that both see the
+// same machine state, and reports both times and their ratio as counters.
+
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <string>
+
+namespace wz::bench {
+
+// Processor time of this thread: the machine is shared, and a wall clock would charge
+// whichever side happened to be preempted.
+inline double ThreadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+// Runs subject() and baseline() once per iteration; the iteration time is the subject's.
+// Either returns false to stop the run with an error.
+template <typename Subject, typename Baseline>
+void RunPaired(benchmark::State& state, const std::string& subjectName,
+               const std::string& baselineName, Subject subject, Baseline baseline) {
+    double subjectSeconds = 0;
+    double baselineSeconds = 0;
+    for (auto _ : state) {
+        const double t0 = ThreadSeconds();
+        const bool subjectOk = subject();
+        benchmark::ClobberMemory();
+        const double t1 = ThreadSeconds();
+        const bool baselineOk = baseline();
+        benchmark::ClobberMemory();
+        const double t2 = ThreadSeconds();
+        if (!subjectOk || !baselineOk) {
+            state.SkipWithError("a measured call failed");
+            return;
+        }
+        subjectSeconds += t1 - t0;
+        baselineSeconds += t2 - t1;
+        state.SetIterationTime(t1 - t0);
+    }
+    const auto n = static_cast<double>(state.iterations());
+    state.counters[subjectName + "_us"] = subjectSeconds / n * 1e6;
+    state.counters[baselineName + "_us"] = baselineSeconds / n * 1e6;
+    state.counters["ratio"] = subjectSeconds / baselineSeconds;
+}
+
+} // namespace wz::bench
