@@ -20,10 +20,17 @@ void MusicNoticeQueue::Post(MusicNotice notice) {
     }
 }
 
+MusicNoticeQueue::MusicNoticeQueue() {
+    // Posting happens on the audio thread, which should not have to allocate; a handful of
+    // notices between two wake-ups is the most the game ever sees.
+    notices_.reserve(16);
+}
+
 std::vector<MusicNotice> MusicNoticeQueue::TakeAll() {
     std::lock_guard lock(noticesMutex_);
-    std::vector<MusicNotice> taken;
-    taken.swap(notices_);
+    // Copied out rather than swapped, so that the queue keeps its room.
+    std::vector<MusicNotice> taken(notices_.begin(), notices_.end());
+    notices_.clear();
     return taken;
 }
 

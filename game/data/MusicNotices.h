@@ -23,6 +23,8 @@ inline bool operator==(const MusicNotice& a, const MusicNotice& b) {
 
 class MusicNoticeQueue {
 public:
+    MusicNoticeQueue();
+
     // wake runs on the posting thread after each notice, so it must be quick and must not call
     // back into the sequencer (which may be holding its own lock while it posts).
     void SetWakeUp(std::function<void()> wake);
