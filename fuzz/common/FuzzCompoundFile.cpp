@@ -44,7 +44,8 @@ void ReadAll(const std::string& path) {
                 continue;
             }
             std::uint32_t got = 0;
-            while (stream->Read(buffer.data(), static_cast<std::uint32_t>(buffer.size()), &got) == cfb::kOk &&
+            while (stream->Read(buffer.data(), static_cast<std::uint32_t>(buffer.size()), &got) ==
+                       cfb::kOk &&
                    got > 0) {
             }
         }
@@ -55,7 +56,8 @@ void ReadAll(const std::string& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const int fd = MemoryFile();
-    if (fd < 0 || ftruncate(fd, 0) != 0 || (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))) {
+    if (fd < 0 || ftruncate(fd, 0) != 0 ||
+        (size > 0 && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))) {
         return 0;
     }
     const std::string path = "/proc/self/fd/" + std::to_string(fd);

@@ -23,8 +23,12 @@ struct Layout {
     Bytes bytes;
     std::uint32_t Get32(std::size_t at) const { return cfb::Load32(bytes.data() + at); }
     void Set32(std::size_t at, std::uint32_t v) { cfb::Store32(bytes.data() + at, v); }
-    std::size_t SectorAt(std::uint32_t id) const { return (static_cast<std::size_t>(id) + 1) * 512; }
-    std::size_t FatAt(std::uint32_t id) const { return SectorAt(Get32(0x4C + 4 * (id / 128))) + 4 * (id % 128); }
+    std::size_t SectorAt(std::uint32_t id) const {
+        return (static_cast<std::size_t>(id) + 1) * 512;
+    }
+    std::size_t FatAt(std::uint32_t id) const {
+        return SectorAt(Get32(0x4C + 4 * (id / 128))) + 4 * (id % 128);
+    }
     std::uint32_t Fat(std::uint32_t id) const { return Get32(FatAt(id)); }
     std::vector<std::uint32_t> Chain(std::uint32_t start) const {
         std::vector<std::uint32_t> chain;
@@ -79,7 +83,8 @@ Bytes VersionFour() {
     h.miniFatSectorCount = 1;
     cfb::WriteHeader(h, file.data());
     auto sector = [&](std::uint32_t id) { return file.data() + (id + 1) * ss; };
-    const std::uint32_t fat[] = {cfb::kFatSect, cfb::kEndOfChain, 3, cfb::kEndOfChain, cfb::kEndOfChain};
+    const std::uint32_t fat[] = {cfb::kFatSect, cfb::kEndOfChain, 3, cfb::kEndOfChain,
+                                 cfb::kEndOfChain};
     for (std::uint32_t i = 0; i < ss / 4; ++i) {
         cfb::Store32(sector(0) + 4 * i, i < 5 ? fat[i] : cfb::kFreeSect);
     }
@@ -127,9 +132,10 @@ int main(int argc, char** argv) {
     const std::filesystem::path out = argv[1];
     std::filesystem::create_directories(out);
     const auto scratch = out / "scratch.tmp";
-    const cfbtest::Tree tree = {{"Images/Love1", Pattern(5000, 1)}, {"Images/Jacket", Pattern(300, 2)},
-                                {"Images/Titles", Pattern(70, 3)},  {"Sound/Knock", Pattern(100, 4)},
-                                {"Music/Titles", Pattern(9000, 5)}, {"Music/Love1", {}}};
+    const cfbtest::Tree tree = {
+        {"Images/Love1", Pattern(5000, 1)}, {"Images/Jacket", Pattern(300, 2)},
+        {"Images/Titles", Pattern(70, 3)},  {"Sound/Knock", Pattern(100, 4)},
+        {"Music/Titles", Pattern(9000, 5)}, {"Music/Love1", {}}};
     const Bytes base = Build(tree, scratch);
     auto save = [&](const std::string& name, const Bytes& bytes) {
         cfbtest::WriteFileBytes(out / (name + ".stg"), bytes);
@@ -151,93 +157,115 @@ int main(int argc, char** argv) {
         {"bad-byte-order", [](Layout& f) { f.bytes[0x1C] = 0xFF; }},
         {"bad-fat-count-huge", [](Layout& f) { f.Set32(0x2C, 0xFFFFFF00); }},
         {"bad-fat-count-zero", [](Layout& f) { f.Set32(0x2C, 0); }},
-        {"bad-difat-beyond", [](Layout& f) {
+        {"bad-difat-beyond",
+         [](Layout& f) {
              f.Set32(0x2C, 200);
              f.Set32(0x44, 0x00FFFFFF);
              f.Set32(0x48, 1);
          }},
         {"bad-fat-sector-beyond", [](Layout& f) { f.Set32(0x4C, 0x00FFFFFF); }},
-        {"bad-fat-sector-twice", [](Layout& f) {
+        {"bad-fat-sector-twice",
+         [](Layout& f) {
              f.Set32(0x2C, 2);
              f.Set32(0x50, f.Get32(0x4C));
          }},
         {"bad-dir-start-beyond", [](Layout& f) { f.Set32(0x30, 0x00FFFFFF); }},
-        {"bad-dir-chain-self", [](Layout& f) {
+        {"bad-dir-chain-self",
+         [](Layout& f) {
              const auto dir = f.Get32(0x30);
              f.Set32(f.FatAt(dir), dir);
          }},
-        {"bad-dir-chain-cycle", [](Layout& f) {
+        {"bad-dir-chain-cycle",
+         [](Layout& f) {
              const auto chain = f.Chain(f.Get32(0x30));
              f.Set32(f.FatAt(chain.back()), chain.front());
          }},
-        {"bad-stream-chain-cycle", [](Layout& f) {
+        {"bad-stream-chain-cycle",
+         [](Layout& f) {
              const auto e = f.EntryAt(f.Find(u"Music"));
              (void)e;
              const auto start = f.Get32(f.EntryAt(f.Find(u"Titles")) + 0x74);
              const auto chain = f.Chain(start);
              f.Set32(f.FatAt(chain[2]), chain[0]);
          }},
-        {"bad-stream-chain-beyond", [](Layout& f) {
+        {"bad-stream-chain-beyond",
+         [](Layout& f) {
              const auto start = f.Get32(f.EntryAt(f.Find(u"Love1")) + 0x74);
              f.Set32(f.FatAt(start), 0x7FFFFFF0);
          }},
-        {"bad-stream-chain-free", [](Layout& f) {
+        {"bad-stream-chain-free",
+         [](Layout& f) {
              const auto start = f.Get32(f.EntryAt(f.Find(u"Love1")) + 0x74);
              f.Set32(f.FatAt(start), cfb::kFreeSect);
          }},
-        {"bad-streams-share-sectors", [](Layout& f) {
+        {"bad-streams-share-sectors",
+         [](Layout& f) {
              // Images/Love1 and Music/Titles start at the same sector.
              const auto love = f.EntryAt(f.Find(u"Love1"));
              const auto titles = f.EntryAt(f.Find(u"Titles"));
              f.Set32(titles + 0x74, f.Get32(love + 0x74));
              f.Set32(titles + 0x78, 5000);
          }},
-        {"bad-minifat-cycle", [](Layout& f) {
+        {"bad-minifat-cycle",
+         [](Layout& f) {
              const auto start = f.Get32(f.EntryAt(f.Find(u"Jacket")) + 0x74);
              const auto next = f.Get32(f.MiniFatAt(start));
              f.Set32(f.MiniFatAt(next), start);
          }},
-        {"bad-minifat-beyond", [](Layout& f) {
+        {"bad-minifat-beyond",
+         [](Layout& f) {
              const auto start = f.Get32(f.EntryAt(f.Find(u"Jacket")) + 0x74);
              f.Set32(f.MiniFatAt(start), 0x0FFFFFFF);
          }},
         {"bad-minifat-start-beyond", [](Layout& f) { f.Set32(0x3C, 0x00FFFFFF); }},
         {"bad-root-size-huge", [](Layout& f) { f.Set32(f.EntryAt(0) + 0x78, 0xFFFFFFF0); }},
-        {"bad-stream-size-beyond", [](Layout& f) { f.Set32(f.EntryAt(f.Find(u"Love1")) + 0x78, 0x7FFFFFF0); }},
-        {"bad-mini-size-beyond", [](Layout& f) { f.Set32(f.EntryAt(f.Find(u"Knock")) + 0x78, 4000); }},
-        {"bad-tree-self", [](Layout& f) {
+        {"bad-stream-size-beyond",
+         [](Layout& f) { f.Set32(f.EntryAt(f.Find(u"Love1")) + 0x78, 0x7FFFFFF0); }},
+        {"bad-mini-size-beyond",
+         [](Layout& f) { f.Set32(f.EntryAt(f.Find(u"Knock")) + 0x78, 4000); }},
+        {"bad-tree-self",
+         [](Layout& f) {
              const auto child = f.Get32(f.EntryAt(0) + 0x4C);
              f.Set32(f.EntryAt(child) + 0x44, child);
          }},
-        {"bad-tree-to-root", [](Layout& f) {
+        {"bad-tree-to-root",
+         [](Layout& f) {
              const auto child = f.Get32(f.EntryAt(0) + 0x4C);
              f.Set32(f.EntryAt(child) + 0x48, 0);
          }},
-        {"bad-tree-link-beyond", [](Layout& f) {
+        {"bad-tree-link-beyond",
+         [](Layout& f) {
              const auto child = f.Get32(f.EntryAt(0) + 0x4C);
              f.Set32(f.EntryAt(child) + 0x48, 0x00FFFFFF);
          }},
-        {"bad-tree-twice", [](Layout& f) {
+        {"bad-tree-twice",
+         [](Layout& f) {
              const auto images = f.Find(u"Images");
              const auto top = f.Get32(f.EntryAt(images) + 0x4C);
              const auto left = f.Get32(f.EntryAt(top) + 0x44);
              f.Set32(f.EntryAt(top) + 0x48, left);
          }},
-        {"bad-tree-unused-entry", [](Layout& f) {
+        {"bad-tree-unused-entry",
+         [](Layout& f) {
              const auto knock = f.Find(u"Knock");
-             f.Set32(f.EntryAt(knock) + 0x44, static_cast<std::uint32_t>(f.Chain(f.Get32(0x30)).size() * 4 - 1));
+             f.Set32(f.EntryAt(knock) + 0x44,
+                     static_cast<std::uint32_t>(f.Chain(f.Get32(0x30)).size() * 4 - 1));
          }},
-        {"bad-name-length-odd", [](Layout& f) { cfb::Store16(f.bytes.data() + f.EntryAt(f.Find(u"Knock")) + 0x40, 3); }},
-        {"bad-name-length-long", [](Layout& f) { cfb::Store16(f.bytes.data() + f.EntryAt(f.Find(u"Knock")) + 0x40, 100); }},
+        {"bad-name-length-odd",
+         [](Layout& f) { cfb::Store16(f.bytes.data() + f.EntryAt(f.Find(u"Knock")) + 0x40, 3); }},
+        {"bad-name-length-long",
+         [](Layout& f) { cfb::Store16(f.bytes.data() + f.EntryAt(f.Find(u"Knock")) + 0x40, 100); }},
         {"bad-entry-type", [](Layout& f) { f.bytes[f.EntryAt(f.Find(u"Knock")) + 0x42] = 7; }},
         {"bad-root-type", [](Layout& f) { f.bytes[f.EntryAt(0) + 0x42] = 1; }},
-        {"bad-duplicate-names", [](Layout& f) {
+        {"bad-duplicate-names",
+         [](Layout& f) {
              const auto jacket = f.EntryAt(f.Find(u"Jacket"));
              const auto titles = f.EntryAt(f.Find(u"Titles"));
              std::memcpy(f.bytes.data() + titles, f.bytes.data() + jacket, 0x42);
          }},
         {"odd-high-size-bits", [](Layout& f) { f.Set32(f.EntryAt(f.Find(u"Knock")) + 0x7C, 1); }},
-        {"odd-names-out-of-order", [](Layout& f) {
+        {"odd-names-out-of-order",
+         [](Layout& f) {
              // Swap two siblings' names: the tree order breaks, the elements stay readable.
              const auto a = f.EntryAt(f.Find(u"Sound"));
              const auto b = f.EntryAt(f.Find(u"Music"));
@@ -246,7 +274,8 @@ int main(int argc, char** argv) {
              }
              std::swap(f.bytes[a + 0x42], f.bytes[a + 0x42]);
          }},
-        {"odd-red-under-red", [](Layout& f) {
+        {"odd-red-under-red",
+         [](Layout& f) {
              for (std::uint32_t i = 1; i < 4; ++i) {
                  f.bytes[f.EntryAt(i) + 0x43] = cfb::kRed;
              }

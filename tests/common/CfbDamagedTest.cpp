@@ -40,7 +40,9 @@ int ReadEverything(const std::filesystem::path& path, std::size_t& streams) {
             std::uint32_t got = 0;
             std::uint64_t total = 0;
             do {
-                if (int r = stream->Read(buffer.data(), static_cast<std::uint32_t>(buffer.size()), &got); r != 0) {
+                if (int r = stream->Read(buffer.data(), static_cast<std::uint32_t>(buffer.size()),
+                                         &got);
+                    r != 0) {
                     return r;
                 }
                 total += got;
@@ -74,7 +76,8 @@ TEST(CfbDamaged, Corpus) {
         std::size_t streams = 0;
         const int read = ReadEverything(item.path(), streams);
         const auto copy = dir / "copy.stg";
-        std::filesystem::copy_file(item.path(), copy, std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(item.path(), copy,
+                                   std::filesystem::copy_options::overwrite_existing);
         const int write = OpenForWriting(copy);
         cfb::CheckReport report;
         ASSERT_EQ(cfb::CheckFile(item.path(), report), 0);
@@ -104,12 +107,18 @@ TEST(CfbDamaged, Corpus) {
 TEST(CfbDamaged, ResultCodes) {
     const std::filesystem::path corpus = WZ_TEST_DATA_DIR "/cfb";
     const std::pair<const char*, int> cases[] = {
-        {"bad-signature", cfb::kErrNotCompoundFile},  {"bad-truncated-header", cfb::kErrNotCompoundFile},
-        {"bad-version", cfb::kErrCorrupt},            {"bad-fat-count-huge", cfb::kErrCorrupt},
-        {"bad-dir-chain-cycle", cfb::kErrCorrupt},    {"bad-difat-cycle", cfb::kErrCorrupt},
-        {"bad-deep-cycle", cfb::kErrCorrupt},         {"bad-root-size-huge", cfb::kErrCorrupt},
-        {"bad-stream-chain-cycle", cfb::kOk},         {"bad-streams-share-sectors", cfb::kOk},
-        {"good-version4", cfb::kOk},                  {"odd-deep-list", cfb::kOk},
+        {"bad-signature", cfb::kErrNotCompoundFile},
+        {"bad-truncated-header", cfb::kErrNotCompoundFile},
+        {"bad-version", cfb::kErrCorrupt},
+        {"bad-fat-count-huge", cfb::kErrCorrupt},
+        {"bad-dir-chain-cycle", cfb::kErrCorrupt},
+        {"bad-difat-cycle", cfb::kErrCorrupt},
+        {"bad-deep-cycle", cfb::kErrCorrupt},
+        {"bad-root-size-huge", cfb::kErrCorrupt},
+        {"bad-stream-chain-cycle", cfb::kOk},
+        {"bad-streams-share-sectors", cfb::kOk},
+        {"good-version4", cfb::kOk},
+        {"odd-deep-list", cfb::kOk},
     };
     for (const auto& [name, expected] : cases) {
         std::shared_ptr<cfb::Storage> root;
@@ -122,10 +131,13 @@ TEST(CfbDamaged, ResultCodes) {
     cfbtest::ScratchDir dir;
     std::filesystem::copy_file(corpus / "bad-streams-share-sectors.stg", dir / "s.stg");
     EXPECT_EQ(OpenForWriting(dir / "s.stg"), cfb::kErrCorrupt);
-    EXPECT_EQ(cfbtest::ReadFileBytes(dir / "s.stg"), cfbtest::ReadFileBytes(corpus / "bad-streams-share-sectors.stg"));
+    EXPECT_EQ(cfbtest::ReadFileBytes(dir / "s.stg"),
+              cfbtest::ReadFileBytes(corpus / "bad-streams-share-sectors.stg"));
     // A chain that loops fails the read of that stream only.
     std::shared_ptr<cfb::Storage> root, music;
-    ASSERT_EQ(cfb::OpenCompoundFile(corpus / "bad-stream-chain-cycle.stg", cfb::kModeRead | cfb::kShareDenyWrite, root), 0);
+    ASSERT_EQ(cfb::OpenCompoundFile(corpus / "bad-stream-chain-cycle.stg",
+                                    cfb::kModeRead | cfb::kShareDenyWrite, root),
+              0);
     ASSERT_EQ(root->OpenStorage(u"Images", kRO, music), 0);
     std::shared_ptr<cfb::Stream> stream;
     ASSERT_EQ(music->OpenStream(u"Love1", kRO, stream), 0);
