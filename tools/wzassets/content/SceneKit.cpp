@@ -102,13 +102,27 @@ void FillBelow(Canvas& canvas, const std::vector<float>& ridge, Colour top, Colo
 
 void Mountains(Canvas& canvas, const std::vector<float>& ridge, Colour lit, Colour shadow,
                Colour snow, float snowLine, std::uint32_t seed) {
-    for (int x = 0; x < canvas.Width() && x < static_cast<int>(ridge.size()); ++x) {
-        float crest = ridge[static_cast<std::size_t>(x)];
-        for (int y = std::max(0, static_cast<int>(crest)); y < canvas.Height(); ++y) {
+    const int width = std::min(canvas.Width(), static_cast<int>(ridge.size()));
+    float top = static_cast<float>(canvas.Height());
+    for (float r : ridge) {
+        top = std::min(top, r);
+    }
+    // One row of the rock's height field at a time, one sample either side of the picture,
+    // so that each sample is computed once for the slopes on both of its sides.
+    std::vector<float> heights(static_cast<std::size_t>(width) + 2);
+    for (int y = std::max(0, static_cast<int>(top)); y < canvas.Height(); ++y) {
+        const float fy = y * 0.035f;
+        for (int x = -1; x <= width; ++x) {
+            heights[static_cast<std::size_t>(x + 1)] = RidgedFbm(x * 0.02f, fy, 4, seed);
+        }
+        for (int x = 0; x < width; ++x) {
+            const float crest = ridge[static_cast<std::size_t>(x)];
+            if (y + 1 <= crest) {
+                continue;
+            }
             // Slope of the rock across x: positive faces turn towards the light.
-            float fx = x * 0.02f;
-            float fy = y * 0.035f;
-            float slope = RidgedFbm(fx + 0.02f, fy, 4, seed) - RidgedFbm(fx - 0.02f, fy, 4, seed);
+            float slope =
+                heights[static_cast<std::size_t>(x + 2)] - heights[static_cast<std::size_t>(x)];
             float light = std::clamp(0.5f + slope * 18, 0.0f, 1.0f);
             Colour rock = Mix(shadow, lit, light);
             float below = y - crest;
