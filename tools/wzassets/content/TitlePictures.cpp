@@ -53,8 +53,8 @@ TextStyle SmallStyle() {
     return s;
 }
 
-// The backdrop shared by the title and the About picture: a night-blue field with soft
-// coloured light and pieces falling through it.
+// The title's backdrop: a night-blue field with soft coloured light and pieces falling
+// through it.
 void PaintTitleBackdrop(Canvas& c, std::uint32_t seed, int pieces) {
     Shade(c, [&](int x, int y) {
         float n = Fbm(x * 0.008f, y * 0.008f, 5, seed);
@@ -124,40 +124,6 @@ Canvas MakeWinPicture() {
     DrawTextCentred(c, 172, "YOU WIN!", TitleStyle(5));
     DrawTextCentred(c, 300, "ALL 20 LEVELS", TitleStyle(2));
     DrawTextCentred(c, 324, "COMPLETE", TitleStyle(2));
-    return c;
-}
-
-Canvas MakeAboutPicture() {
-    Canvas c(250, 224);
-    PaintTitleBackdrop(c, 220, 10);
-    AddGlow(c, 125, 80, 70, {120, 80, 200}, 0.5f);
-    DrawTextCentred(c, 62, "WinZolvik", TitleStyle(4));
-    DrawTextCentred(c, 116, "VERSION 1.0", SmallStyle());
-    DrawTextCentred(c, 150, "A FALLING BLOCK GAME", SmallStyle());
-    return c;
-}
-
-Canvas MakeIcon(IconKind kind, int size) {
-    Canvas c(size, size);
-    // Four cells of a square piece in four colours: the game's look in one glance.
-    int cell = size / 2;
-    const int colours[4] = {1, 4, 2, 3};
-    for (int i = 0; i < 4; ++i) {
-        c.Paste(MakeCellTile(colours[i], cell), (i % 2) * cell, (i / 2) * cell);
-    }
-    if (kind == IconKind::Editor) {
-        // A pencil across the cells, from the lower left to the upper right.
-        float w = std::max(1.5f, size / 12.0f);
-        for (int k = 0; k < size * 3; ++k) {
-            float t = static_cast<float>(k) / (size * 3);
-            float x = size * (0.12f + 0.76f * t);
-            float y = size * (0.88f - 0.76f * t);
-            Colour col = t < 0.15f   ? Colour{60, 40, 30}
-                         : t < 0.25f ? Colour{240, 210, 160}
-                                     : Colour{250, 200, 40};
-            c.FillDisc(x, y, t < 0.15f ? w * 0.5f : w, col);
-        }
-    }
     return c;
 }
 

@@ -65,21 +65,4 @@ TEST(Pictures, EveryBackgroundDecodesToTheFrameSizeAndIsDistinct) {
     }
 }
 
-TEST(Pictures, AboutPictureAndIconsHaveTheirSizes) {
-    auto about = wz::content::MakeAboutPicture();
-    EXPECT_EQ(about.Width(), 250);
-    EXPECT_EQ(about.Height(), 224);
-    for (auto kind : {wz::content::IconKind::Game, wz::content::IconKind::Editor}) {
-        for (int size : {16, 32, 48, 64}) {
-            auto icon = wz::content::MakeIcon(kind, size);
-            EXPECT_EQ(icon.Width(), size);
-            EXPECT_EQ(icon.Height(), size);
-        }
-    }
-    // The editor's icon carries the pencil, so the two differ.
-    auto game = wz::content::MakeIcon(wz::content::IconKind::Game, 32);
-    auto editor = wz::content::MakeIcon(wz::content::IconKind::Editor, 32);
-    EXPECT_NE(0, std::memcmp(game.Data(), editor.Data(), 32 * 32 * 3));
-}
-
 } // namespace
