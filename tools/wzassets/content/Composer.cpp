@@ -1,6 +1,6 @@
 #include "Composer.h"
 
-#include "MidiFile.h"
+#include "MidiWriter.h"
 #include "Noise.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
-// The tracks played for real: SDL2_mixer plays each through the TimGM6mb SoundFont into SDL's
-// disk audio driver, and the recording must be music-loud, not clipped and not silent.
+// The knock and the tracks played for real: SDL2_mixer loads the knock as the game's mixer
+// does, and plays each track through the TimGM6mb SoundFont into SDL's disk audio driver; the
+// recording must be music-loud, not clipped and not silent.
 
 #include "DefaultContent.h"
 
@@ -95,6 +96,21 @@ std::vector<std::int16_t> Render(const std::vector<std::uint8_t>& midi,
             static_cast<std::streamsize>(samples.size() * 2));
     samples.resize(static_cast<std::size_t>(in.gcount()) / 2);
     return samples;
+}
+
+TEST(KnockLoading, SdlMixerTakesTheKnockAsASoundEffect) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
+    const auto wav = wz::content::MakeDefaultElement({u"Sound", u"Knock"});
+    Mix_Chunk* chunk =
+        Mix_LoadWAV_RW(SDL_RWFromConstMem(wav.data(), static_cast<int>(wav.size())), 1);
+    ASSERT_NE(chunk, nullptr) << Mix_GetError();
+    // 120 ms, converted to 44.1 kHz 16-bit stereo.
+    EXPECT_NEAR(chunk->alen / 4.0 / 44100, 0.120, 0.005);
+    Mix_FreeChunk(chunk);
+    Mix_CloseAudio();
+    SDL_Quit();
 }
 
 TEST(MusicRendering, TitleLevelAndFinalTracksSoundLikeMusic) {

@@ -1,4 +1,4 @@
-#include "MidiFile.h"
+#include "MidiWriter.h"
 
 #include <algorithm>
 

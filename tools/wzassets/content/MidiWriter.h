@@ -1,6 +1,6 @@
 #pragma once
 
-// MidiFile: builds a Standard MIDI File (format 1) from timed events. Events are kept with
+// MidiWriter: builds a Standard MIDI File (format 1) from timed events. Events are kept with
 // their absolute tick and sorted when the file is written, so a composer can add them in any
 // order.
 
