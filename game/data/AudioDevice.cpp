@@ -9,7 +9,7 @@ AudioDevice::~AudioDevice() {
     Close();
 }
 
-bool AudioDevice::Open(int frequency, int bufferFrames) {
+bool AudioDevice::Open(int frequency, int bufferFrames, int channels) {
     if (open_) {
         return true;
     }
@@ -19,7 +19,7 @@ bool AudioDevice::Open(int frequency, int bufferFrames) {
     }
     // Signed 16-bit is what both the knock's chunks and the synthesizer render; the mixer may
     // change the rate and the channel count to suit the device, so they are read back below.
-    if (Mix_OpenAudio(frequency, AUDIO_S16SYS, 2, bufferFrames) != 0) {
+    if (Mix_OpenAudio(frequency, AUDIO_S16SYS, channels, bufferFrames) != 0) {
         lastError_ = Mix_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;

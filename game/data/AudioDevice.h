@@ -36,8 +36,10 @@ public:
     AudioDevice& operator=(const AudioDevice&) = delete;
     ~AudioDevice();
 
-    // Starts SDL's audio and the mixer. False (with LastError) when there is no device.
-    bool Open(int frequency = kDefaultFrequency, int bufferFrames = kDefaultBufferFrames);
+    // Starts SDL's audio and the mixer. False (with LastError) when there is no device. The
+    // device may grant another rate or channel count than asked; Format() tells.
+    bool Open(int frequency = kDefaultFrequency, int bufferFrames = kDefaultBufferFrames,
+              int channels = 2);
     void Close();
     bool IsOpen() const { return open_; }
     const AudioFormat& Format() const { return format_; }

@@ -78,7 +78,7 @@ std::string FluidSequencer::DefaultSoundFontPath() {
 FluidSequencer::FluidSequencer(AudioDevice& device, MusicNoticeQueue& notices,
                                std::string soundFontPath)
     : device_(device), notices_(notices), soundFontPath_(std::move(soundFontPath)),
-      scratch_(kScratchFrames * 2) {}
+      scratch_(static_cast<std::size_t>(kScratchFrames) * 2) {}
 
 FluidSequencer::~FluidSequencer() {
     if (loading_.valid()) {
@@ -341,8 +341,8 @@ void FluidSequencer::RenderMusic(std::int16_t* out, int frames, int channels) {
         for (int done = 0; done < frames;) {
             const int count = std::min(frames - done, kScratchFrames);
             fluid_synth_write_s16(synth_, count, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
-            for (int i = 0; i < count; ++i) {
-                out[done + i] =
+            for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+                out[static_cast<std::size_t>(done) + i] =
                     static_cast<std::int16_t>((scratch_[2 * i] + scratch_[2 * i + 1]) / 2);
             }
             done += count;

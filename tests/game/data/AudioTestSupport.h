@@ -53,7 +53,10 @@ public:
         ::setenv("SDL_AUDIODRIVER", "disk", 1);
         ::setenv("SDL_DISKAUDIOFILE", outputPath_.c_str(), 1);
     }
-    bool Open() { return device.Open(); }
+    bool Open(int channels = 2) {
+        return device.Open(AudioDevice::kDefaultFrequency, AudioDevice::kDefaultBufferFrames,
+                           channels);
+    }
     int Rate() const { return rate_ ? rate_ : device.Format().frequency; }
     int BufferFrames() const { return AudioDevice::kDefaultBufferFrames; }
     int Channels() const { return channels_ ? channels_ : device.Format().channels; }

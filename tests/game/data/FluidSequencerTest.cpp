@@ -249,5 +249,35 @@ TEST_F(FluidSequencerTest, CloseStopsTheSoundAtOnce) {
     EXPECT_EQ(FirstLoudFrame(output, audio.Channels(), closedAt + buffer), -1);
 }
 
+// Music plays on devices of one channel (the two sides mixed down), of two, and of more (the
+// extra channels left silent).
+TEST(FluidSequencerChannelsTest, PlaysOnDevicesOfAnyChannelCount) {
+    ::unsetenv("SDL_SOUNDFONTS");
+    for (int channels : {1, 2, 4}) {
+        SCOPED_TRACE(channels);
+        TempFolder folder;
+        DiskAudio audio(folder);
+        ASSERT_TRUE(audio.Open(channels)) << audio.device.LastError();
+        ASSERT_EQ(audio.device.Format().channels, channels);
+        MusicNoticeQueue notices;
+        FluidSequencer sequencer(audio.device, notices);
+        const std::string path = folder.File("song.mid");
+        WriteBytes(path, OneNoteSong(0, kTicksPerSecond / 10, kTicksPerSecond / 10));
+        std::uint32_t id = 0;
+        ASSERT_EQ(sequencer.Open(path, id), 0u);
+        ASSERT_EQ(sequencer.CheckPort(id), 0u);
+        ASSERT_EQ(sequencer.Play(id), 0u);
+        ASSERT_TRUE(WaitUntil([&] { return !notices.TakeAll().empty(); }));
+        sequencer.Close(id);
+        const auto output = audio.StopAndRead();
+        EXPECT_GE(FirstLoudFrame(output, channels), 0);
+        for (std::size_t i = 0; i < output.size(); i += static_cast<std::size_t>(channels)) {
+            for (int c = 2; c < channels; ++c) {
+                ASSERT_EQ(output[i + static_cast<std::size_t>(c)], 0) << "frame " << i / channels;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace wz::test
