@@ -65,7 +65,8 @@ void PaintTitleBackdrop(Canvas& c, std::uint32_t seed, int pieces) {
     Stars(c, r, c.Width() * c.Height() / 300, c.Height(), 0.8f);
     for (int i = 0; i < pieces; ++i) {
         int cell = r.Range(10, 20);
-        float alpha = 0.25f + 0.5f * (cell - 10) / 10.0f;
+        // Kept faint, so that the credits and the high scores read over them.
+        float alpha = 0.2f + 0.3f * (cell - 10) / 10.0f;
         DrawPiece(c, r.Range(0, 6), r.Range(1, 6), r.Range(-20, c.Width() - 20),
                   r.Range(-10, c.Height() - 20), cell, alpha);
     }
@@ -85,7 +86,13 @@ Canvas MakeJacketPicture() {
                 continue;
             }
             Canvas tile = MakeCellTile(r.Range(1, 6), cell - 4);
-            c.Paste(tile, 4 + col * cell, c.Height() - (row + 1) * cell + 2);
+            const int x0 = 4 + col * cell;
+            const int y0 = c.Height() - (row + 1) * cell + 2;
+            for (int y = 0; y < tile.Height(); ++y) {
+                for (int x = 0; x < tile.Width(); ++x) {
+                    c.Blend(x0 + x, y0 + y, tile.GetColour(x, y), 0.6f);
+                }
+            }
         }
     }
     AddGlow(c, 148, 130, 90, {120, 80, 200}, 0.5f);
