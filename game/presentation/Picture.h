@@ -96,6 +96,18 @@ private:
     void AllocateHeaders();
     bool RectInside(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) const;
 
+    // Where a copy starts and how it walks down the screen (back through memory).
+    struct CopyRows {
+        std::uint8_t* d = nullptr;
+        const std::uint8_t* s = nullptr;
+        std::uint32_t dstStride = 0;
+        std::uint32_t srcStride = 0;
+        std::uint32_t bpp = 0;
+        std::uint32_t count = 0; // rows to copy; 0 for an empty rectangle
+    };
+    bool PrepareCopy(const Picture& source, std::uint32_t dx, std::uint32_t dy, std::uint32_t sx,
+                     std::uint32_t sy, std::uint32_t w, std::uint32_t h, CopyRows& rows) const;
+
     BitmapInfo* info = nullptr;
     BitmapInfoHeader* header = nullptr;
     std::uint8_t* colourTable = nullptr;

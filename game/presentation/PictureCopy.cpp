@@ -144,23 +144,37 @@ int Picture::CopyFrom(const Picture& source) {
 }
 
 // Both copies accept the same rectangles: equal, usable depths, and the rectangle wholly
-// inside both pictures. An empty rectangle inside both is a copy of nothing.
-#define WZ_CHECK_COPY(source, dx, dy, sx, sy, w, h)                                                \
-    const std::uint32_t bpp = BytesPerPixel(depth);                                                \
-    if (bpp == 0 || (source).depth != depth || pixels == nullptr || (source).pixels == nullptr ||  \
-        !RectInside(dx, dy, w, h) || !(source).RectInside(sx, sy, w, h))                           \
-        return 0;                                                                                  \
-    if ((w) == 0 || (h) == 0)                                                                      \
-    return 1
+// inside both pictures. An empty rectangle inside both is a copy of nothing (rows.count 0).
+bool Picture::PrepareCopy(const Picture& source, std::uint32_t dx, std::uint32_t dy,
+                          std::uint32_t sx, std::uint32_t sy, std::uint32_t w, std::uint32_t h,
+                          CopyRows& rows) const {
+    const std::uint32_t bpp = BytesPerPixel(depth);
+    if (bpp == 0 || source.depth != depth || pixels == nullptr || source.pixels == nullptr ||
+        !RectInside(dx, dy, w, h) || !source.RectInside(sx, sy, w, h))
+        return false;
+    rows = {};
+    if (w == 0 || h == 0)
+        return true;
+    rows.bpp = bpp;
+    rows.count = h;
+    rows.dstStride = Stride();
+    rows.srcStride = source.Stride();
+    rows.d = PixelAt(pixels, Height(), rows.dstStride, bpp, dx, dy);
+    rows.s = PixelAt(source.pixels, source.Height(), rows.srcStride, bpp, sx, sy);
+    return true;
+}
 
 int Picture::CopyRect(std::uint32_t dx, std::uint32_t dy, const Picture& source, std::uint32_t sx,
                       std::uint32_t sy, std::uint32_t w, std::uint32_t h) {
-    WZ_CHECK_COPY(source, dx, dy, sx, sy, w, h);
-    const std::uint32_t dstStride = Stride();
-    const std::uint32_t srcStride = source.Stride();
-    std::uint8_t* d = PixelAt(pixels, Height(), dstStride, bpp, dx, dy);
-    const std::uint8_t* s = PixelAt(source.pixels, source.Height(), srcStride, bpp, sx, sy);
-    const std::size_t rowBytes = std::size_t{w} * bpp;
+    CopyRows rows;
+    if (!PrepareCopy(source, dx, dy, sx, sy, w, h, rows))
+        return 0;
+    const std::uint32_t dstStride = rows.dstStride;
+    const std::uint32_t srcStride = rows.srcStride;
+    std::uint8_t* d = rows.d;
+    const std::uint8_t* s = rows.s;
+    h = rows.count;
+    const std::size_t rowBytes = std::size_t{w} * rows.bpp;
     if (&source == this) {
         // A picture may copy a part of itself onto an overlapping part.
         for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride)
@@ -179,12 +193,15 @@ int Picture::CopyRect(std::uint32_t dx, std::uint32_t dy, const Picture& source,
 int Picture::CopyRectKeyed(std::uint32_t dx, std::uint32_t dy, const Picture& source,
                            std::uint32_t sx, std::uint32_t sy, std::uint32_t w, std::uint32_t h,
                            std::uint32_t key0, std::uint32_t key1, std::uint32_t key2) {
-    WZ_CHECK_COPY(source, dx, dy, sx, sy, w, h);
-    const std::uint32_t dstStride = Stride();
-    const std::uint32_t srcStride = source.Stride();
-    std::uint8_t* d = PixelAt(pixels, Height(), dstStride, bpp, dx, dy);
-    const std::uint8_t* s = PixelAt(source.pixels, source.Height(), srcStride, bpp, sx, sy);
-    if (bpp == 1) {
+    CopyRows rows;
+    if (!PrepareCopy(source, dx, dy, sx, sy, w, h, rows))
+        return 0;
+    const std::uint32_t dstStride = rows.dstStride;
+    const std::uint32_t srcStride = rows.srcStride;
+    std::uint8_t* d = rows.d;
+    const std::uint8_t* s = rows.s;
+    h = rows.count;
+    if (rows.bpp == 1) {
         const auto key = static_cast<std::uint8_t>(key0);
         for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride) {
             for (std::uint32_t j = 0; j < w; ++j) {
@@ -207,7 +224,5 @@ int Picture::CopyRectKeyed(std::uint32_t dx, std::uint32_t dy, const Picture& so
     }
     return 1;
 }
-
-#undef WZ_CHECK_COPY
 
 } // namespace wz

@@ -97,6 +97,11 @@ TEST_F(Primitives, RectanglesReachingPastEitherPictureAreRefused) {
         EXPECT_EQ(frame->CopyRectKeyed(c.dx, c.dy, *source, c.sx, c.sy, c.w, c.h, 0, 0, 0), 0);
         EXPECT_EQ(PixelBytes(*frame), before);
     }
+    // An empty rectangle at the far corners of both pictures is inside: a copy of nothing.
+    EXPECT_EQ(frame->CopyRect(20, 10, *source, 8, 6, 0, 0), 1);
+    EXPECT_EQ(frame->CopyRectKeyed(20, 10, *source, 8, 6, 0, 5, 0, 0, 0), 0); // 5 rows past
+    EXPECT_EQ(frame->CopyRectKeyed(20, 0, *source, 8, 0, 0, 5, 0, 0, 0), 1);
+    EXPECT_EQ(PixelBytes(*frame), before);
     // Flush with the bottom-right corners of both pictures is inside.
     EXPECT_EQ(frame->CopyRect(12, 4, *source, 0, 0, 8, 6), 1);
     EXPECT_TRUE(PixelOf(*frame, 19, 9) == kRed);
