@@ -81,8 +81,10 @@ bool ReadGeometry(tjhandle handle, const unsigned char* bytes, unsigned int leng
         return false;
     }
     int width = 0, height = 0, subsampling = 0, colourspace = 0;
+    // A header that only drew a warning (stray bytes between markers) is still readable.
     if (tjDecompressHeader3(handle, bytes, length, &width, &height, &subsampling, &colourspace) !=
-        0) {
+            0 &&
+        (tjGetErrorCode(handle) != TJERR_WARNING || width <= 0 || height <= 0)) {
         SetMessage("Not a readable JPEG image (%s)", tjGetErrorStr2(handle));
         DiscardThreadDecompressor();
         return false;
@@ -117,6 +119,12 @@ void WriteRecord(unsigned char* record, const Geometry& g, unsigned int length) 
     Put32(record + 44, length);
     Put32(record + 48,
           static_cast<std::uint32_t>(g.width) << 16 ^ static_cast<std::uint32_t>(g.height));
+}
+
+// The warnings libjpeg gives when the entropy-coded data stops before the image is complete.
+bool IsMissingData(const char* detail) {
+    return detail != nullptr && (std::strstr(detail, "Premature end") != nullptr ||
+                                 std::strstr(detail, "premature end") != nullptr);
 }
 
 } // namespace
@@ -167,14 +175,35 @@ extern "C" int JpgToBmp(void* info, const unsigned char* bytes, unsigned int len
                    outSize, geometry.sizeImage);
         return 0;
     }
-    // Warnings (a truncated stream, for one) are failures too: libjpeg would fill the missing
-    // part with grey and the game would show a half picture as if it were whole.
-    const int flags = TJFLAG_BOTTOMUP | TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
+    // The first pass stops at any warning, so that a stream which ends early is caught:
+    // otherwise libjpeg fills the missing part with grey (silently, for progressive files) and
+    // the game would show a half picture as if it were whole. Other warnings are harmless
+    // (stray bytes between markers, as some cameras write): the picture is decoded again
+    // without stopping, and is whole.
+    const int flags = TJFLAG_BOTTOMUP | TJFLAG_LIMITSCANS;
     if (tjDecompress2(handle, bytes, length, out, geometry.width, static_cast<int>(geometry.stride),
-                      geometry.height, TJPF_BGR, flags) != 0) {
-        SetMessage("The JPEG image is damaged (%s)", tjGetErrorStr2(handle));
+                      geometry.height, TJPF_BGR, flags | TJFLAG_STOPONWARNING) != 0) {
+        const bool harmless =
+            tjGetErrorCode(handle) == TJERR_WARNING && !IsMissingData(tjGetErrorStr2(handle));
+        if (!harmless) {
+            SetMessage("The JPEG image is damaged (%s)", tjGetErrorStr2(handle));
+            DiscardThreadDecompressor();
+            return 0;
+        }
+        // A decoder that stopped half-way is not trusted with anything again.
         DiscardThreadDecompressor();
-        return 0;
+        handle = ThreadDecompressor();
+        if (handle == nullptr)
+            return 0;
+        const int again =
+            tjDecompress2(handle, bytes, length, out, geometry.width,
+                          static_cast<int>(geometry.stride), geometry.height, TJPF_BGR, flags);
+        const bool fatal = again != 0 && tjGetErrorCode(handle) != TJERR_WARNING;
+        if (fatal)
+            SetMessage("The JPEG image is damaged (%s)", tjGetErrorStr2(handle));
+        DiscardThreadDecompressor();
+        if (fatal)
+            return 0;
     }
     // The decoder leaves the padding at the end of each row alone; clear it so that the pixel
     // array is fully defined.

@@ -207,6 +207,33 @@ TEST(RefusesBadInput, EveryCallFailsWithAReadableMessage) {
     }
 }
 
+// Stray bytes between two markers make libjpeg warn, but the picture is whole: it decodes,
+// pixel for pixel as the clean file does.
+TEST(AcceptsHarmlessWarnings, StrayBytesBetweenMarkersDecodeLikeTheCleanFile) {
+    const auto clean = wz::test::MakeJpeg(wz::test::TestPattern(64, 48), JpegKind::Baseline420);
+    // Put three stray bytes in front of the first marker after the start-of-image marker's
+    // first segment.
+    std::size_t segmentEnd = 4 + ((clean[4] << 8) | clean[5]);
+    ASSERT_EQ(clean[segmentEnd], 0xFF);
+    auto stray = clean;
+    stray.insert(stray.begin() + static_cast<std::ptrdiff_t>(segmentEnd), {0x12, 0x34, 0x56});
+
+    auto decode = [](const std::vector<std::uint8_t>& jpeg, std::vector<unsigned char>& pixels) {
+        unsigned char record[JPGTOBMP_INFO_SIZE];
+        const auto length = static_cast<unsigned>(jpeg.size());
+        if (GetJpgInfo(record, jpeg.data(), length) == 0)
+            return false;
+        pixels.assign(HeaderOf(record).biSizeImage, 0);
+        return JpgToBmp(record, jpeg.data(), length, pixels.data(),
+                        static_cast<unsigned>(pixels.size())) != 0;
+    };
+    std::vector<unsigned char> expected, actual;
+    ASSERT_TRUE(decode(clean, expected));
+    ASSERT_TRUE(decode(stray, actual)) << g_strJpgMessage;
+    EXPECT_EQ(actual, expected);
+    EXPECT_TRUE(GoodImageDecodes());
+}
+
 TEST(RefusesBadInput, MissingArgumentsAreRefused) {
     const auto jpeg = wz::test::MakeJpeg(wz::test::TestPattern(8, 8), JpegKind::Baseline420);
     const auto length = static_cast<unsigned>(jpeg.size());
