@@ -2,8 +2,10 @@
 
 // The game window's client area: 296 x 432 pixels, painted only with the composed frame.
 //
-// The frame's rows are bottom-up, blue-green-red; a QImage wraps them as they are (made once,
-// not per paint) and one drawImage through a vertical flip puts them on the screen. On a
+// The frame's rows are bottom-up, blue-green-red. Qt cannot draw that format onto a window
+// without converting the whole picture into a fresh image at every draw, so each paint copies
+// the rows, upright, into an image of the window's own 32-bit format made once, and one
+// drawImage puts that on the screen without any further conversion or allocation. On a
 // high-DPI screen the device pixel ratio is a whole number and the frame is scaled by it
 // without smoothing, so each frame pixel becomes a crisp square.
 
@@ -18,6 +20,12 @@
 class QPainter;
 
 namespace wz {
+
+struct FrameView;
+
+// Copies the frame into image (32 bits per pixel, 0xffRRGGBB, top row first), which must have
+// the frame's size.
+void CopyFrameToImage(const FrameView& view, QImage& image);
 
 class FrameWidget : public QWidget, public FramePresenter {
 public:
@@ -40,7 +48,7 @@ protected:
 private:
     ComposeFunction compose_;
     QPainter* painter_ = nullptr;
-    QImage image_; // wraps the frame's own pixels
+    QImage image_; // the frame, upright, in the window's format
     std::uint64_t presentCount_ = 0;
 };
 
