@@ -125,21 +125,32 @@ bool AssetUpdate::ReplaceStreams(SlotKind kind) {
     SlotListRef list = lists_.List(kind);
     CompoundStorage main;
 
+    // Each phase ends the same way whether it failed or an exception left it: the file is
+    // closed and the phase's message shown; the exception then goes on.
+    const auto openFailed = [&] {
+        main.CloseAll();
+        Show(kOpenMessage, MessageIcon::Exclamation);
+    };
     bool opened = false;
     try {
         opened = main.Open(AssetPath(), false, false) && main.OpenStorage(list.storageName, false);
     } catch (...) {
-        main.CloseAll();
-        Show(kOpenMessage, MessageIcon::Exclamation);
+        openFailed();
         throw;
     }
     if (!opened) {
-        main.CloseAll();
-        Show(kOpenMessage, MessageIcon::Exclamation);
+        openFailed();
         return false;
     }
 
     int failedSlot = -1;
+    const auto loopEnded = [&] {
+        main.CloseAll();
+        if (failedSlot >= 0) {
+            Show(FillPlaceholders(kSourceMessage, list.paths[failedSlot]),
+                 MessageIcon::Exclamation);
+        }
+    };
     try {
         for (int i = 0; i < kSlotCount && failedSlot < 0; ++i) {
             if (!list.changed[i]) {
@@ -159,19 +170,11 @@ bool AssetUpdate::ReplaceStreams(SlotKind kind) {
             failedSlot = -1;
         }
     } catch (...) {
-        main.CloseAll();
-        if (failedSlot >= 0) {
-            Show(FillPlaceholders(kSourceMessage, list.paths[failedSlot]),
-                 MessageIcon::Exclamation);
-        }
+        loopEnded();
         throw;
     }
-    main.CloseAll();
-    if (failedSlot >= 0) {
-        Show(FillPlaceholders(kSourceMessage, list.paths[failedSlot]), MessageIcon::Exclamation);
-        return false;
-    }
-    return true;
+    loopEnded();
+    return failedSlot < 0;
 }
 
 // Copies the whole updated file into a fresh scratch file, which leaves out the space the
@@ -182,6 +185,13 @@ bool AssetUpdate::Compact() {
     CompoundStorage scratch;
     bool created = false;
     bool copied = false;
+    const auto copyFailed = [&] {
+        if (created) {
+            std::error_code ignored;
+            fs::remove(ScratchPath(), ignored);
+        }
+        Show(kScratchMessage, MessageIcon::Exclamation);
+    };
     try {
         if (main.Open(AssetPath(), true, false)) {
             created = scratch.Open(ScratchPath(), false, true);
@@ -190,21 +200,13 @@ bool AssetUpdate::Compact() {
     } catch (...) {
         main.CloseAll();
         scratch.CloseAll();
-        if (created) {
-            std::error_code ignored;
-            fs::remove(ScratchPath(), ignored);
-        }
-        Show(kScratchMessage, MessageIcon::Exclamation);
+        copyFailed();
         throw;
     }
     main.CloseAll();
     scratch.CloseAll();
     if (!copied) {
-        if (created) {
-            std::error_code ignored;
-            fs::remove(ScratchPath(), ignored);
-        }
-        Show(kScratchMessage, MessageIcon::Exclamation);
+        copyFailed();
         return false;
     }
     return true;

@@ -140,16 +140,4 @@ TEST(CommandGuard, AnExceptionEndsTheCommandWithOneMessage) {
     }
 }
 
-// The ".stg" type reaches the desktop through the installed files, which its tools accept.
-TEST(InstallFiles, DesktopEntryAndMimeTypeAreValid) {
-    const std::string resources = std::string(WZ_SOURCE_DIR) + "/editor/resources/";
-    const CommandResult desktop =
-        RunShell("desktop-file-validate '" + resources + "WZolvikCreator.desktop'");
-    EXPECT_EQ(desktop.status, 0) << desktop.output;
-    EXPECT_EQ(desktop.output, "");
-    const CommandResult mime =
-        RunShell("xmllint --noout '" + resources + "wzolvikcreator-document.xml'");
-    EXPECT_EQ(mime.status, 0) << mime.output;
-}
-
 } // namespace
