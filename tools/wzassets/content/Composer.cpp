@@ -603,10 +603,12 @@ std::vector<std::uint8_t> Song::Write() {
         int pan;
         int reverb;
     };
-    Part parts[] = {{lead, "Melody", kLeadChannel, s_.lead, 104, 64, 56},
-                    {harmony, "Harmony", kHarmonyChannel, s_.harmony, 80, 42, 70},
-                    {bass, "Bass", kBassChannel, s_.bass, 100, 70, 24},
-                    {drums, "Drums", kDrumChannel, 0, 88, 64, 40}};
+    // Channel volumes leave headroom: with every part playing, the loudest tracks peak near
+    // three quarters of full scale through the General MIDI SoundFont.
+    Part parts[] = {{lead, "Melody", kLeadChannel, s_.lead, 88, 64, 56},
+                    {harmony, "Harmony", kHarmonyChannel, s_.harmony, 68, 42, 70},
+                    {bass, "Bass", kBassChannel, s_.bass, 84, 70, 24},
+                    {drums, "Drums", kDrumChannel, 0, 76, 64, 40}};
     for (Part& p : parts) {
         p.track.Name(p.name);
         if (p.channel != kDrumChannel) {

@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kRate = 22050;
-constexpr int kSeconds = 4;
+constexpr int kSeconds = 2;
 constexpr std::uintmax_t kFrameBytes = 4; // 16-bit stereo
 
 struct Level {
@@ -113,16 +113,20 @@ TEST(KnockLoading, SdlMixerTakesTheKnockAsASoundEffect) {
     SDL_Quit();
 }
 
-TEST(MusicRendering, TitleLevelAndFinalTracksSoundLikeMusic) {
+TEST(MusicRendering, EveryTrackSoundsLikeMusicFromItsFirstBar) {
     const auto out = std::filesystem::temp_directory_path() /
                      ("wz-music-render-" + std::to_string(::getpid()) + ".raw");
-    for (auto name : {u"Titles", u"Love1", u"Love12", u"Win"}) {
-        SCOPED_TRACE(std::string(name, name + std::char_traits<char16_t>::length(name)));
-        auto samples = Render(wz::content::MakeDefaultElement({u"Music", name}), out);
+    // Every track, since each has its own instruments.
+    for (const auto& e : wz::content::AssetElements()) {
+        if (e.storage != u"Music") {
+            continue;
+        }
+        SCOPED_TRACE(std::string(e.name.begin(), e.name.end()));
+        auto samples = Render(wz::content::MakeDefaultElement(e), out);
         ASSERT_EQ(samples.size(), static_cast<std::size_t>(kRate) * 2 * kSeconds);
         Level level = Measure(samples);
         EXPECT_GT(level.rms, 300.0);       // clearly audible
-        EXPECT_LT(level.peak, 32767);      // never clipped
+        EXPECT_LT(level.peak, 30000);      // headroom: never near clipping
         EXPECT_LT(level.silentShare, 0.2); // playing from the first bar on
     }
     std::filesystem::remove(out);
