@@ -7,6 +7,32 @@
 
 namespace wz {
 
+AppServices::AppServices(GameState& state, AssetLoader& assets, GameHost& host,
+                         std::filesystem::path settingsFile, PostToGameThread post)
+    : state_(state), assets_(assets), host_(host), settingsFile_(std::move(settingsFile)),
+      post_(std::move(post)), sequencer_(device_, notices_), music_(state, sequencer_, host),
+      knock_(device_) {
+    // The wake-up runs on the audio thread: it only queues the delivery.
+    notices_.SetWakeUp([this] { post_([this] { DeliverMusicNotices(); }); });
+}
+
+AppServices::~AppServices() {
+    // The sequencer goes before the queue; its last notices are not delivered any more.
+    notices_.SetWakeUp({});
+}
+
+void AppServices::OpenAudio() {
+    if (device_.Open()) {
+        sequencer_.PreloadSynthesizer();
+    }
+}
+
+void AppServices::DeliverMusicNotices() {
+    for (const MusicNotice& notice : notices_.TakeAll()) {
+        music_.OnMusicNotify(notice.outcome, notice.deviceId);
+    }
+}
+
 void AppServices::LoadBackgroundPicture(std::u16string_view name) {
     if (!assets_.LoadBackgroundPicture(name)) {
         host_.CloseWindow();
@@ -17,19 +43,17 @@ void AppServices::ExtractMusicTrack(std::u16string_view name) {
     assets_.ExtractMusicTrack(name);
 }
 
-// No player is attached yet: the music is opened and closed silently, so the flags follow the
-// game as they will with a player.
 void AppServices::StartMusic() {
-    if (state_.musicAllowed && state_.musicOption && state_.musicReady) {
-        state_.musicOpen = 1;
-    }
+    music_.StartMusic(assets_.MusicTempPath());
 }
 
 void AppServices::CloseMusic() {
-    state_.musicOpen = 0;
+    music_.CloseMusic();
 }
 
-void AppServices::PlayKnock() {}
+void AppServices::PlayKnock() {
+    wz::PlayKnock(state_, knock_, assets_.KnockTempPath());
+}
 
 bool AppServices::SaveSettings() {
     return wz::SaveSettings(state_, host_, settingsFile_);

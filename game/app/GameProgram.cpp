@@ -42,7 +42,12 @@ GameProgram::~GameProgram() {
 
 bool GameProgram::Start() {
     window_ = std::make_unique<GameWindow>(state_, messages_, dialogs_);
-    services_ = std::make_unique<AppServices>(state_, assets_, *window_, setup_.settingsFile);
+    GameWindow* window = window_.get();
+    services_ = std::make_unique<AppServices>(
+        state_, assets_, *window_, setup_.settingsFile, [window](std::function<void()> call) {
+            // Dropped when the window has gone; the call then has nothing left to do.
+            QMetaObject::invokeMethod(window, std::move(call), Qt::QueuedConnection);
+        });
     flow_ = std::make_unique<GameFlow>(state_, *window_, *services_);
 
     // Centred on its screen, at the size its menu bar and frame need.
@@ -54,6 +59,9 @@ bool GameProgram::Start() {
     if (!CheckDisplayDepth(depth, messages_)) {
         return false;
     }
+
+    // The synthesizer loads in the background while the pictures are decoded.
+    services_->OpenAudio();
 
     state_.knockReady = 0;
     state_.musicReady = 0;

@@ -36,9 +36,8 @@ inline content::Rgb PictureColour(int index) {
             static_cast<std::uint8_t>(index % 2 ? 90 : 160)};
 }
 
-// Every element the game reads: 296 x 432 pictures of their own colours, the default tile
-// sheet, and short stand-ins for the knock and the tracks (each names itself, so a test can
-// tell them apart).
+// Every element the game reads: 296 x 432 pictures of their own colours, and the default tile
+// sheet, knock and tracks.
 inline std::vector<AssetStream> SampleAssets() {
     std::vector<AssetStream> streams;
     streams.push_back({u"Images", u"Jacket", SolidJpeg(296, 432, PictureColour(0))});
