@@ -1,6 +1,6 @@
 #include "AssetUpdate.h"
 #include "AssetFixture.h"
-#include "ChildProcess.h"
+#include "CfbTestSupport.h"
 #include "EditorTexts.h"
 #include "RecordingSink.h"
 
@@ -98,8 +98,7 @@ TEST_F(AssetUpdateTest, StartUpMakesAReadOnlyFileWritable) {
 TEST_F(AssetUpdateTest, StartUpFailsWhileAnotherProgramHoldsTheFile) {
     const fs::path file = folder / "WinData.stg";
     {
-        ChildProcess game({WZ_HOLD_ASSET, file.string()});
-        ASSERT_TRUE(game.started());
+        cfbtest::ChildProcess game({WZ_HOLD_ASSET, file.string()});
         ASSERT_EQ(game.ReadLine(), "held");
         EXPECT_FALSE(update.InitialUpdate());
         ASSERT_EQ(sink.shown.size(), 1u);

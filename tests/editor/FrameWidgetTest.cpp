@@ -1,5 +1,5 @@
 #include "CAboutDlg.h"
-#include "ChildProcess.h"
+#include "CfbTestSupport.h"
 #include "EditorCommands.h"
 #include "EditorWindowFixture.h"
 
@@ -278,7 +278,7 @@ TEST_F(FrameTest, StartUpFailureShowsTheMessageAndCloses) {
 }
 
 TEST_F(FrameTest, StartUpFailsWhileTheGameHoldsTheFile) {
-    ChildProcess game({WZ_HOLD_ASSET, (folder / "WinData.stg").string()});
+    cfbtest::ChildProcess game({WZ_HOLD_ASSET, (folder / "WinData.stg").string()});
     ASSERT_EQ(game.ReadLine(), "held");
     ASSERT_TRUE(Start());
     QApplication::processEvents();

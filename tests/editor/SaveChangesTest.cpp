@@ -1,7 +1,7 @@
 #include "AssetFixture.h"
 #include "AssetUpdate.h"
 #include "CfbCheck.h"
-#include "ChildProcess.h"
+#include "CfbTestSupport.h"
 #include "CommandGuard.h"
 #include "CompoundStorage.h"
 #include "RecordingSink.h"
@@ -318,7 +318,7 @@ TEST_F(SaveChangesTest, SaveFailsWhileTheGameHoldsTheFile) {
     Drop(true, 0, {Source("p.jpg", Pattern(900, 8))});
     const Bytes before = ReadFile(asset);
     {
-        ChildProcess game({WZ_HOLD_ASSET, asset.string()});
+        cfbtest::ChildProcess game({WZ_HOLD_ASSET, asset.string()});
         ASSERT_EQ(game.ReadLine(), "held");
         update.SaveChanges();
     }
