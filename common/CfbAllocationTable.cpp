@@ -4,6 +4,7 @@
 #include "CfbFormat.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace cfb {
 
@@ -36,7 +37,11 @@ int AllocationTable::WalkCount(std::uint32_t start, std::uint32_t limit, std::ui
         chain.push_back(id);
         id = entries[id];
     }
-    // A chain that visits a sector twice loops; its size alone would not show it.
+    // A chain that visits a sector twice loops; its size alone would not show it. Chains we
+    // write mostly run upwards, which needs no sorting to see.
+    if (std::is_sorted(chain.begin(), chain.end(), std::less_equal<>())) {
+        return std::adjacent_find(chain.begin(), chain.end()) == chain.end() ? kOk : kErrCorrupt;
+    }
     std::vector<std::uint32_t> sorted = chain;
     std::sort(sorted.begin(), sorted.end());
     if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {

@@ -268,6 +268,9 @@ int CompoundFile::WriteStream(std::uint32_t id, std::uint64_t position, const vo
             }
             std::vector<std::uint32_t> fresh;
             std::uint32_t start = kEndOfChain;
+            if (int r = ReserveFat(CeilDiv(newSize, sectorSize_)); r != kOk) {
+                return Fail(r);
+            }
             if (int r = ExtendRegular(fresh, CeilDiv(newSize, sectorSize_), start); r != kOk) {
                 return Fail(r);
             }
@@ -297,6 +300,9 @@ int CompoundFile::WriteStream(std::uint32_t id, std::uint64_t position, const vo
             }
             const std::size_t freshFrom = chain->size();
             std::uint32_t start = e.start;
+            if (int r = ReserveFat(CeilDiv(newSize, sectorSize_) - freshFrom); r != kOk) {
+                return Fail(r);
+            }
             if (int r = ExtendRegular(*chain, CeilDiv(newSize, sectorSize_), start); r != kOk) {
                 return Fail(r);
             }

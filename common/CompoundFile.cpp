@@ -131,15 +131,8 @@ int CompoundFile::Load() {
     }
     fat_.entriesPerSector = perSector;
     fat_.entries.assign(static_cast<std::size_t>(fatCount) * perSector, kFreeSect);
-    for (std::uint32_t i = 0; i < fatCount; ++i) {
-        if (int r = io_.ReadAt(SectorOffset(fatSectors_[i]), sector.data(), sectorSize_);
-            r != kOk) {
-            return r;
-        }
-        for (std::uint32_t j = 0; j < perSector; ++j) {
-            fat_.entries[static_cast<std::size_t>(i) * perSector + j] =
-                Load32(sector.data() + 4 * j);
-        }
+    if (int r = ReadTable(fatSectors_, fat_.entries); r != kOk) {
+        return r;
     }
     const std::uint32_t limit =
         static_cast<std::uint32_t>(std::min<std::uint64_t>(sectorCount_, fat_.entries.size()));
@@ -154,14 +147,16 @@ int CompoundFile::Load() {
     const std::uint32_t entriesPerSector = sectorSize_ / kDirEntrySize;
     dir_.entries.assign(dirChain_.size() * entriesPerSector, DirEntry{});
     const bool wideSizes = header_.majorVersion == 4;
-    for (std::size_t i = 0; i < dirChain_.size(); ++i) {
-        if (int r = io_.ReadAt(SectorOffset(dirChain_[i]), sector.data(), sectorSize_); r != kOk) {
-            return r;
+    std::vector<std::uint32_t> words(dirChain_.size() * sectorSize_ / 4);
+    if (int r = ReadTable(dirChain_, words); r != kOk) {
+        return r;
+    }
+    std::vector<std::uint8_t> entryBytes(kDirEntrySize);
+    for (std::size_t i = 0; i < dir_.entries.size(); ++i) {
+        for (std::uint32_t k = 0; k < kDirEntrySize / 4; ++k) {
+            Store32(entryBytes.data() + 4 * k, words[i * kDirEntrySize / 4 + k]);
         }
-        for (std::uint32_t j = 0; j < entriesPerSector; ++j) {
-            ParseDirEntry(sector.data() + j * kDirEntrySize, wideSizes,
-                          dir_.entries[i * entriesPerSector + j]);
-        }
+        ParseDirEntry(entryBytes.data(), wideSizes, dir_.entries[i]);
     }
     if (int r = dir_.Index(); r != kOk) {
         return r;
@@ -176,14 +171,8 @@ int CompoundFile::Load() {
         }
     }
     miniFat_.entries.assign(miniFatChain_.size() * perSector, kFreeSect);
-    for (std::size_t i = 0; i < miniFatChain_.size(); ++i) {
-        if (int r = io_.ReadAt(SectorOffset(miniFatChain_[i]), sector.data(), sectorSize_);
-            r != kOk) {
-            return r;
-        }
-        for (std::uint32_t j = 0; j < perSector; ++j) {
-            miniFat_.entries[i * perSector + j] = Load32(sector.data() + 4 * j);
-        }
+    if (int r = ReadTable(miniFatChain_, miniFat_.entries); r != kOk) {
+        return r;
     }
     const DirEntry& root = dir_.entries[0];
     miniStreamChain_.clear();
@@ -193,6 +182,27 @@ int CompoundFile::Load() {
             r != kOk) {
             return r;
         }
+    }
+    return kOk;
+}
+
+// Reads the table held in the given sectors, one call per run of neighbouring sectors.
+int CompoundFile::ReadTable(const std::vector<std::uint32_t>& sectors,
+                            std::vector<std::uint32_t>& entries) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < sectors.size();) {
+        std::size_t run = 1;
+        while (i + run < sectors.size() && sectors[i + run] == sectors[i] + run && run < 2048) {
+            ++run;
+        }
+        bytes.resize(run * sectorSize_);
+        if (int r = io_.ReadAt(SectorOffset(sectors[i]), bytes.data(), bytes.size()); r != kOk) {
+            return r;
+        }
+        for (std::size_t k = 0; k < bytes.size() / 4; ++k) {
+            entries[i * sectorSize_ / 4 + k] = Load32(bytes.data() + 4 * k);
+        }
+        i += run;
     }
     return kOk;
 }
@@ -460,35 +470,51 @@ int CompoundFile::CheckRoom(std::uint64_t moreBytes) const {
 
 int CompoundFile::GrowFat() {
     const std::uint32_t perSector = fat_.entriesPerSector;
-    const auto first = static_cast<std::uint32_t>(fat_.entries.size());
-    if (first >= kMaxSectors) {
+    if (fat_.entries.size() >= kMaxSectors) {
         return kErrTooLarge;
     }
     fat_.entries.resize(fat_.entries.size() + perSector, kFreeSect);
-    // Every entry below `first` is taken, so the new table sector is the first one it covers.
-    fat_.Set(first, kFatSect);
-    fatSectors_.push_back(first);
-    sectorCount_ = std::max(sectorCount_, first + 1);
+    // The new table sector takes the lowest free sector: when the table was full that is the
+    // first one it now covers.
+    const std::uint32_t id = fat_.FindFree();
+    fat_.Set(id, kFatSect);
+    fatSectors_.push_back(id);
+    // The new sector's own entries (all free) must reach the file too.
+    fat_.dirtySectors.insert(static_cast<std::uint32_t>(fatSectors_.size() - 1));
+    sectorCount_ = std::max(sectorCount_, id + 1);
     headerDirty_ = true;
     if (fatSectors_.size() > kHeaderDifatCount) {
         const std::size_t beyond = fatSectors_.size() - kHeaderDifatCount - 1;
         const std::size_t difatIndex = beyond / (perSector - 1);
         if (difatIndex >= difatSectors_.size()) {
-            std::uint32_t id = fat_.FindFree();
-            if (id >= fat_.entries.size()) {
+            std::uint32_t difat = fat_.FindFree();
+            if (difat >= fat_.entries.size()) {
                 if (int r = GrowFat(); r != kOk) {
                     return r;
                 }
-                id = fat_.FindFree();
+                difat = fat_.FindFree();
             }
-            fat_.Set(id, kDifSect);
-            sectorCount_ = std::max(sectorCount_, id + 1);
+            fat_.Set(difat, kDifSect);
+            sectorCount_ = std::max(sectorCount_, difat + 1);
             if (!difatSectors_.empty()) {
                 dirtyDifat_.insert(static_cast<std::uint32_t>(difatSectors_.size() - 1));
             }
-            difatSectors_.push_back(id);
+            difatSectors_.push_back(difat);
         }
         dirtyDifat_.insert(static_cast<std::uint32_t>(difatIndex));
+    }
+    return kOk;
+}
+
+// Grows the FAT ahead of a large allocation so that its new sectors come before the data
+// instead of breaking the data's run every 128 sectors.
+int CompoundFile::ReserveFat(std::uint64_t moreSectors) {
+    const std::uint64_t target =
+        sectorCount_ + moreSectors + moreSectors / (fat_.entriesPerSector - 1) + 1;
+    while (fat_.entries.size() < target) {
+        if (int r = GrowFat(); r != kOk) {
+            return r;
+        }
     }
     return kOk;
 }
@@ -668,7 +694,13 @@ int CompoundFile::Flush() {
             }
         }
         dirtyDifat_.clear();
-        for (std::uint32_t i : fat_.dirtySectors) {
+        // Table sectors furthest into the file first: a new one past the old end must exist
+        // before an older sector marks it as taken.
+        std::vector<std::uint32_t> fatOrder(fat_.dirtySectors.begin(), fat_.dirtySectors.end());
+        std::sort(fatOrder.begin(), fatOrder.end(), [this](std::uint32_t a, std::uint32_t b) {
+            return fatSectors_[a] > fatSectors_[b];
+        });
+        for (std::uint32_t i : fatOrder) {
             if (int r = WriteFatSector(i); r != kOk) {
                 return Fail(r);
             }

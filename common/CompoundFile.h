@@ -88,6 +88,8 @@ private:
 
     int AllocSector(std::uint32_t& id);
     int GrowFat();
+    int ReserveFat(std::uint64_t moreSectors);
+    int ReadTable(const std::vector<std::uint32_t>& sectors, std::vector<std::uint32_t>& entries);
     int AllocMiniSector(std::uint32_t& id);
     int ExtendRegular(std::vector<std::uint32_t>& chain, std::uint64_t sectors,
                       std::uint32_t& start);

@@ -137,14 +137,16 @@ bool CompoundStorage::CloseAll() {
 }
 
 bool CompoundStorage::ReadWholeStream(std::u16string_view name, std::vector<std::uint8_t>& out) {
-    out.clear();
     if (!OpenStream(name, true)) {
+        out.clear();
         return false;
     }
     std::uint32_t size = 0;
     if (!GetStreamSize(&size)) {
+        out.clear();
         return false;
     }
+    // Resizing without clearing first reuses the buffer and fills only what it gains.
     try {
         out.resize(size);
     } catch (const std::bad_alloc&) {
