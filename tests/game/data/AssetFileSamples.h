@@ -46,18 +46,24 @@ inline std::vector<AssetStream> SampleAssets() {
                            SolidJpeg(296, 432, PictureColour(i + 1))});
     }
     streams.push_back({u"Images", u"Titles", content::MakeDefaultElement({u"Images", u"Titles"})});
-    streams.push_back({u"Sound", u"Knock", {'R', 'I', 'F', 'F', 'k', 'n', 'o', 'c', 'k'}});
-    const auto track = [](std::u16string_view name) {
-        std::vector<std::uint8_t> bytes = {'M', 'T', 'h', 'd'};
-        bytes.insert(bytes.end(), name.begin(), name.end());
-        return bytes;
-    };
-    streams.push_back({u"Music", u"Titles", track(u"Titles")});
+    streams.push_back({u"Sound", u"Knock", content::MakeDefaultElement({u"Sound", u"Knock"})});
+    streams.push_back({u"Music", u"Titles", content::MakeDefaultElement({u"Music", u"Titles"})});
     for (int i = 0; i < 21; ++i) {
-        streams.push_back(
-            {u"Music", std::u16string(levelPictureNames[i]), track(levelPictureNames[i])});
+        streams.push_back({u"Music", std::u16string(levelPictureNames[i]),
+                           content::MakeDefaultElement({u"Music", levelPictureNames[i]})});
     }
     return streams;
+}
+
+// The bytes of one stream of the list.
+inline std::vector<std::uint8_t> StreamBytes(const std::vector<AssetStream>& streams,
+                                             std::u16string_view storage,
+                                             std::u16string_view name) {
+    for (const AssetStream& s : streams) {
+        if (s.storage == storage && s.name == name)
+            return s.bytes;
+    }
+    return {};
 }
 
 // The streams without the ones of this storage, or without one stream.
