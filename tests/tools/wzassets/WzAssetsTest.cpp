@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -138,6 +139,35 @@ TEST_F(WzAssetsTest, ContentChecksPlugIn) {
     EXPECT_EQ(out.str(), "Images/Love1: not a JPEG picture\n");
     std::ostringstream out2;
     EXPECT_EQ(wz::assets::CheckWith({file}, {}, out2, err), 0);
+}
+
+// Every damaged file of the fixture corpus: list and extract either work or end with one line
+// on standard error and exit 1; the structural check names at least one problem and exits 1.
+TEST(WzAssetsCorpus, DamagedFilesGiveOneLineOrProblems) {
+    for (const auto& item : std::filesystem::directory_iterator(WZ_TEST_DATA_DIR "/cfb")) {
+        const std::string name = item.path().stem().string();
+        const std::string file = item.path().string();
+        SCOPED_TRACE(name);
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"list", file},
+              {"extract", file, "Images/Love1", "/dev/null"}}) {
+            const ToolRun r = Tool(args);
+            if (r.code != 0) {
+                EXPECT_EQ(r.code, 1);
+                EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+                EXPECT_EQ(r.err.rfind("wzassets: ", 0), 0u) << r.err;
+            }
+        }
+        // The structure alone: these files are not asset files, so content checks stay out.
+        std::ostringstream out, err;
+        const int code = wz::assets::CheckWith({file}, {}, out, err);
+        if (name.rfind("good-", 0) == 0) {
+            EXPECT_EQ(code, 0) << out.str();
+        } else {
+            EXPECT_EQ(code, 1);
+            EXPECT_FALSE(out.str().empty());
+        }
+    }
 }
 
 } // namespace
