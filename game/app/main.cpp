@@ -1,6 +1,6 @@
 // WinZolvik: the falling-block puzzle game.
-#include "GameDialogs.h"
 #include "GameProgram.h"
+#include "QtGameDialogs.h"
 #include "QtMessageBoxes.h"
 
 #include <QApplication>
@@ -11,6 +11,6 @@ int main(int argc, char** argv) {
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
     wz::QtMessageBoxes messages;
-    wz::NoDialogs dialogs;
+    wz::QtGameDialogs dialogs;
     return wz::RunGameProgram(messages, dialogs);
 }
