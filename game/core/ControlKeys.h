@@ -50,7 +50,7 @@ inline constexpr std::array<KeyNameEntry, 13> keyNames = {{
 }};
 
 // The display text of a key code: its written name, or else a one-character text holding the
-// code itself as a character of the game's 8-bit code page (Windows-1252), so letter keys show
+// code itself as a character of the game's 8-bit code page (Windows-1251), so letter keys show
 // their capital and digit keys their digit. The text lives for the whole run.
 std::string_view KeyName(std::uint8_t code);
 
