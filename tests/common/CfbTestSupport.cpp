@@ -150,44 +150,13 @@ int ReadTree(const std::filesystem::path& path, Tree& out) {
 
 int RunProgram(const std::vector<std::string>& argv, std::string* output,
                const std::string& input) {
-    int toChild[2];
-    int fromChild[2];
-    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
-        return -1;
-    }
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(toChild[0], 0);
-        dup2(fromChild[1], 1);
-        close(toChild[1]);
-        close(fromChild[0]);
-        std::vector<char*> args;
-        for (const std::string& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    close(toChild[0]);
-    close(fromChild[1]);
-    if (!input.empty()) {
-        [[maybe_unused]] auto n = write(toChild[1], input.data(), input.size());
-    }
-    close(toChild[1]);
-    std::string captured;
-    char buffer[65536];
-    ssize_t n = 0;
-    while ((n = read(fromChild[0], buffer, sizeof buffer)) > 0) {
-        captured.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(fromChild[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
+    ChildProcess child(argv);
+    child.SendAndClose(input);
+    std::string captured = child.ReadAll();
     if (output != nullptr) {
         *output = std::move(captured);
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return child.Finish();
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
@@ -227,6 +196,27 @@ std::string ChildProcess::ReadLine() {
         line.push_back(c);
     }
     return line;
+}
+
+void ChildProcess::SendAndClose(const std::string& input) {
+    if (in_ < 0) {
+        return;
+    }
+    if (!input.empty()) {
+        [[maybe_unused]] auto n = write(in_, input.data(), input.size());
+    }
+    close(in_);
+    in_ = -1;
+}
+
+std::string ChildProcess::ReadAll() {
+    std::string captured;
+    char buffer[65536];
+    ssize_t n = 0;
+    while (out_ >= 0 && (n = read(out_, buffer, sizeof buffer)) > 0) {
+        captured.append(buffer, static_cast<std::size_t>(n));
+    }
+    return captured;
 }
 
 int ChildProcess::Finish() {

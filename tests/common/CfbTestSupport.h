@@ -58,6 +58,10 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     // The next line the child printed, without its line feed ("" at the end of its output).
     std::string ReadLine();
+    // Everything the child prints until it closes its output.
+    std::string ReadAll();
+    // Writes input to the child's standard input and closes it.
+    void SendAndClose(const std::string& input);
     // Closes the child's standard input and waits for it; returns its exit status.
     int Finish();
 
