@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# Takes the screenshots of the user guides from the built game and editor, on a virtual X
+# display (Xvfb), and writes them into docs/images/:
+#   game-title.png    the title screen
+#   game-scores.png   the title screen with the high-score table scrolling over it
+#   game-play.png     a game in play, a few pieces down
+#   editor.png        the editor on its picture slots
+#   editor-music.png  the editor on its music slots
+#
+#   scripts/screenshots.sh [BUILD_DIR]     (default: build, as ./play.sh makes it)
+#
+# The programs run in a scratch folder on the build's default asset file, with no sound
+# device; keys are sent with xdotool and windows captured with ImageMagick's import.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+if [ "${1:-}" != "--inside-xvfb" ]; then
+    build=$(cd "${1:-$root/build}" && pwd)
+    for needed in bin/WinZolvik bin/WZolvikCreator WinData.stg; do
+        if [ ! -e "$build/$needed" ]; then
+            echo "screenshots.sh: $build/$needed is missing; build first (./play.sh or cmake --build build)" >&2
+            exit 1
+        fi
+    done
+    for tool in xvfb-run xdotool import convert; do
+        command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is needed (scripts/install-deps.sh)" >&2; exit 1; }
+    done
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$build"
+fi
+
+build=$2
+out="$root/docs/images"
+mkdir -p "$out"
+scratch=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+export SDL_AUDIODRIVER=dummy
+export TMPDIR="$scratch"
+export HOME="$scratch"
+unset QT_QPA_PLATFORM
+
+# The visible top-level window of a process, waited for.
+window_of() {
+    local pid=$1 id=""
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | tail -1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    echo "screenshots.sh: no window of process $pid" >&2
+    return 1
+}
+
+keys() {
+    local window=$1
+    shift
+    xdotool windowfocus --sync "$window"
+    for key in "$@"; do
+        xdotool key --window "$window" --delay 80 "$key"
+        sleep 0.15
+    done
+}
+
+shot() {
+    # Drop ImageMagick's time stamps so that an unchanged picture gives an unchanged file.
+    import -window "$1" png:- | convert png:- -strip "$out/$2"
+    echo "wrote docs/images/$2"
+}
+
+# A settings file with a few high scores, so that the table has something to show: the five
+# default keys, 15 scores (32-bit, little-endian), Music and Sound on, and 15 display lines of
+# 18 characters and a NUL: the name, dots, and the score ending in the 16th place.
+le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
+write_settings() {
+    local entries=("ANNA 14200" "OLEG 11800" "MARIA 9300" "IVAN 7100" "SVETA 5400" "PETR 3900" "ZOYA 2100")
+    local scores="" lines="" name score body i
+    for ((i = 0; i < 15; i++)); do
+        if ((i < ${#entries[@]})); then
+            name=${entries[i]% *}
+            score=${entries[i]#* }
+            body=$name
+            while ((${#body} + ${#score} < 14)); do body+=.; done
+            body+=$score
+        else
+            score=0
+            body="              "
+        fi
+        scores+=$(le32 "$score")
+        lines+="  $body  \\x00"
+    done
+    # shellcheck disable=SC2059 # the format is built of escapes only
+    printf "\\x26\\x28\\x25\\x27\\x20${scores}$(le32 1)$(le32 1)${lines}" >"$1"
+}
+
+# The game.
+mkdir -p "$scratch/game"
+cp "$build/WinData.stg" "$scratch/game/"
+write_settings "$scratch/game/WinZolvik.cfg"
+[ "$(wc -c <"$scratch/game/WinZolvik.cfg")" -eq 358 ] || { echo "screenshots.sh: bad settings file" >&2; exit 1; }
+(cd "$scratch/game" && exec "$build/bin/WinZolvik") &
+pids+=($!)
+game=$(window_of "${pids[-1]}")
+sleep 3
+shot "$game" game-title.png
+
+# The credits start scrolling after 25 seconds at 20 pixels a second; about 50 seconds later
+# the high-score table is in the middle of the picture.
+sleep 71
+shot "$game" game-scores.png
+
+# A game: a few pieces moved and dropped, then one on its way down.
+keys "$game" space
+sleep 1
+for moves in "Left Left Left Left" "Right Right Right Right" "Left" "Right Right" "space Left Left Left Left Left" "space Right Right Right Right Right"; do
+    # shellcheck disable=SC2086 # the moves are separate keys
+    keys "$game" $moves Down
+    sleep 0.4
+done
+keys "$game" space Up Up Up
+sleep 0.5
+shot "$game" game-play.png
+kill "${pids[-1]}"
+
+# The editor, on a copy of its own.
+mkdir -p "$scratch/editor"
+cp "$build/WinData.stg" "$scratch/editor/"
+(cd "$scratch/editor" && exec "$build/bin/WZolvikCreator") &
+pids+=($!)
+editor=$(window_of "${pids[-1]}")
+sleep 2
+keys "$editor" F2
+sleep 0.5
+shot "$editor" editor.png
+keys "$editor" F3
+sleep 0.5
+shot "$editor" editor-music.png

@@ -1,0 +1,60 @@
+#!/bin/sh
+# The launchers of an installed game and editor: the player's own folder, the first copy of
+# the default asset file, an asset file the player already has, and the editor's start in the
+# folder of a file it is given.
+#   launcher_test.sh BUILD_DIR
+set -u
+build=$1
+. "$(dirname -- "$0")/support.sh"
+
+prefix="$scratch/prefix"
+install_build "$build" "$prefix"
+player_env
+folder="$XDG_DATA_HOME/winzolvik"
+
+# First start: the folder is made, the default asset file copied in, the settings written.
+first_start "$prefix/bin/winzolvik" "$prefix/share/winzolvik/WinData.stg"
+
+# A later start keeps the asset file there: the player may have edited it.
+before=$(ls -i "$folder/WinData.stg")
+rm "$folder/WinZolvik.cfg"
+if start_game "$prefix/bin/winzolvik" "$folder"; then
+    [ "$(ls -i "$folder/WinData.stg")" = "$before" ] || fail "a later start replaced the asset file"
+fi
+
+# The editor without a file works in the player's folder; with one, in that file's folder.
+if cwd=$(start_editor "$prefix/bin/wzolvikcreator"); then
+    [ "$cwd" = "$folder" ] || fail "the editor started in '$cwd', not the player's folder"
+else
+    fail "the editor did not come up without a file"
+fi
+mkdir -p "$scratch/my skin"
+cp "$prefix/share/winzolvik/WinData.stg" "$scratch/my skin/WinData.stg"
+if cwd=$(start_editor "$prefix/bin/wzolvikcreator" "$scratch/my skin/WinData.stg"); then
+    [ "$cwd" = "$scratch/my skin" ] || fail "the editor given a file started in '$cwd'"
+else
+    fail "the editor did not come up on a file"
+fi
+if "$prefix/bin/wzolvikcreator" "$scratch/nowhere/WinData.stg" >"$scratch/out" 2>&1; then
+    fail "the editor's launcher accepted a missing file"
+fi
+grep -q "no such file" "$scratch/out" || fail "no message for a missing file: $(cat "$scratch/out")"
+
+# The folder rules of the launchers' shared part, one by one.
+# shellcheck source=../../dist/user-folder.sh
+. "$prefix/share/winzolvik/user-folder.sh"
+got=$(XDG_DATA_HOME=relative/path winzolvik_prepare_folder "$prefix")
+[ "$got" = "$HOME/.local/share/winzolvik" ] || fail "a relative XDG_DATA_HOME gave '$got'"
+[ -f "$HOME/.local/share/winzolvik/WinData.stg" ] || fail "no asset file in ~/.local/share/winzolvik"
+got=$(unset XDG_DATA_HOME; winzolvik_prepare_folder "$prefix")
+[ "$got" = "$HOME/.local/share/winzolvik" ] || fail "no XDG_DATA_HOME gave '$got'"
+
+# A package without its default asset file: a clear message, and nothing half made.
+mkdir -p "$scratch/broken/share/winzolvik"
+if got=$(XDG_DATA_HOME="$scratch/fresh" winzolvik_prepare_folder "$scratch/broken" 2>"$scratch/err"); then
+    fail "a missing default asset file was not reported"
+fi
+grep -q "default asset file .* is missing" "$scratch/err" || fail "unclear message: $(cat "$scratch/err")"
+[ -z "$(ls -A "$scratch/fresh/winzolvik")" ] || fail "a failed first copy left files behind"
+
+finish
