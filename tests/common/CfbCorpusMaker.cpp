@@ -68,7 +68,8 @@ Bytes Build(const cfbtest::Tree& tree, const std::filesystem::path& scratch) {
     return cfbtest::ReadFileBytes(scratch);
 }
 
-// A small version 4 file written by hand: 4096-byte sectors, one regular and one mini stream.
+// A small version 4 file written by hand: 4096-byte sectors, a storage holding one regular
+// and one mini stream.
 Bytes VersionFour() {
     constexpr std::uint32_t ss = 4096;
     Bytes file(ss * 7, 0);
@@ -98,7 +99,12 @@ Bytes VersionFour() {
     root.type = cfb::EntryType::Root;
     root.start = 5;
     root.size = 128;
-    root.child = 1;
+    root.child = 3;
+    cfb::DirEntry images;
+    images.name = u"Images";
+    images.type = cfb::EntryType::Storage;
+    images.start = 0;
+    images.child = 1;
     cfb::DirEntry big;
     big.name = u"Big";
     big.type = cfb::EntryType::Stream;
@@ -112,7 +118,11 @@ Bytes VersionFour() {
     small.start = 0;
     small.size = 100;
     for (std::uint32_t i = 0; i < ss / 128; ++i) {
-        const cfb::DirEntry e = i == 0 ? root : i == 1 ? big : i == 2 ? small : cfb::UnusedEntry();
+        const cfb::DirEntry e = i == 0   ? root
+                                : i == 1 ? big
+                                : i == 2 ? small
+                                : i == 3 ? images
+                                         : cfb::UnusedEntry();
         cfb::WriteDirEntry(e, sector(1) + 128 * i);
     }
     const Bytes b = Pattern(5000, 77);

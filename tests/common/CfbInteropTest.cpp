@@ -190,7 +190,7 @@ TEST(CfbInterop, VersionFourFixtureAgreesWithOlefile) {
     Tree back;
     ASSERT_EQ(cfbtest::ReadTree(file, back), 0);
     EXPECT_EQ(FolderTree(dir / "o"), back);
-    EXPECT_EQ(back.at("Big"), Pattern(5000, 77));
+    EXPECT_EQ(back.at("Images/Big"), Pattern(5000, 77));
 }
 
 } // namespace

@@ -176,4 +176,20 @@ TEST_F(CompoundStorageTest, WholeTreeCopyThroughRoots) {
     EXPECT_EQ(a.size(), 4u);
 }
 
+// A version 4 stream of more than 4 GiB reports only the low 32 bits of its size.
+TEST(CompoundStorageSize, LowBitsOfAHugeStream) {
+    ScratchDir dir;
+    auto bytes = cfbtest::ReadFileBytes(WZ_TEST_DATA_DIR "/cfb/good-version4.stg");
+    // Entry 1 (Images/Big, 5000 bytes) of the directory in sector 1: 4 GiB more.
+    bytes[2 * 4096 + 128 + 0x7C] = 1;
+    cfbtest::WriteFileBytes(dir / "v4.stg", bytes);
+    wz::CompoundStorage storage;
+    ASSERT_TRUE(storage.Open(dir / "v4.stg", true, false));
+    ASSERT_TRUE(storage.OpenStorage(u"Images", true));
+    ASSERT_TRUE(storage.OpenStream(u"Big", true));
+    std::uint32_t size = 0;
+    ASSERT_TRUE(storage.GetStreamSize(&size));
+    EXPECT_EQ(size, 5000u);
+}
+
 } // namespace
