@@ -43,3 +43,23 @@ function(wz_add_gtest)
       TIMEOUT ${T_TIMEOUT}
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;${T_ENV}")
 endfunction()
+
+# wz_add_fuzzer(NAME name SOURCES a.cpp ... [LIBS lib ...] [INCLUDES dir ...] CORPUS dir [MAX_LEN n])
+# One libFuzzer target, and a CTest entry that runs it over its committed seed corpus for a
+# bounded time. New inputs go to a folder of the build, never into the committed corpus.
+function(wz_add_fuzzer)
+  cmake_parse_arguments(F "" "NAME;CORPUS;MAX_LEN" "SOURCES;LIBS;INCLUDES" ${ARGN})
+  add_executable(${F_NAME} ${F_SOURCES})
+  target_include_directories(${F_NAME} PRIVATE ${F_INCLUDES})
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer,address,undefined)
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/corpus)
+  file(MAKE_DIRECTORY ${work})
+  set(options -max_total_time=20 -timeout=10 -rss_limit_mb=2048)
+  if(F_MAX_LEN)
+    list(APPEND options -max_len=${F_MAX_LEN})
+  endif()
+  add_test(NAME ${F_NAME} COMMAND ${F_NAME} ${options} ${work} ${F_CORPUS})
+  set_tests_properties(${F_NAME} PROPERTIES TIMEOUT 120)
+endfunction()
