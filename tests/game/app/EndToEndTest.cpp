@@ -204,5 +204,25 @@ TEST_F(EndToEndTest, MissingAssetFileEndsWithMinusOne) {
     EXPECT_EQ(QDir(Folder()).entryList(QDir::Files).size(), 0);
 }
 
+// With no display at all the program says so in one line instead of failing in the toolkit.
+TEST(GameWithoutDisplay, SaysSoInOneLine) {
+    if (!fs::exists(WZ_BINARY_DIR "/bin/WinZolvik"))
+        GTEST_SKIP() << "needs the built game";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(variable);
+    QTemporaryDir folder;
+    QProcess game;
+    game.setProcessEnvironment(env);
+    game.setWorkingDirectory(folder.path());
+    game.start(WZ_BINARY_DIR "/bin/WinZolvik", {});
+    ASSERT_TRUE(game.waitForFinished(10000));
+    EXPECT_EQ(game.exitCode(), 1);
+    const QString error = QString::fromLocal8Bit(game.readAllStandardError());
+    EXPECT_TRUE(error.startsWith("WinZolvik: no display found")) << error.toStdString();
+    EXPECT_EQ(error.count('\n'), 1);
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
 } // namespace
 } // namespace wz::test

@@ -145,8 +145,11 @@ TEST_F(GameProgramTest, ExitGameEndsTheProgram) {
     Press(Qt::Key_Space);
     const auto settingsBefore = FileBytes(setup.settingsFile);
     QTimer::singleShot(0, [this] { Window().MenuAction(kCommandExitGame)->trigger(); });
-    // Ends the test if the program never ends.
-    QTimer::singleShot(10000, [] { QApplication::exit(99); });
+    // Ends the test if the program never ends; gone with the test, so it cannot end another.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(99); });
+    watchdog.start(20000);
     const int code = QApplication::exec();
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(Window().Destroyed());
