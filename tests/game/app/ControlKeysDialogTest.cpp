@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QWindow>
 
 #include <array>
 
@@ -135,6 +136,26 @@ TEST_F(ControlKeysDialogTest, DefineKeysTakesFiveKeysInPromptOrder) {
         EXPECT_EQ(message.text.find("WinZolvik.cfg"), std::string::npos) << message.text;
 }
 
+// Keys from the window system reach the dialog's window first and its focused button after;
+// each press binds once all the same, and the game window behind the dialog gets none.
+TEST_F(ControlKeysDialogTest, WindowSystemKeysBindOnce) {
+    RunDialog([&](QDialog& dialog) {
+        Click(dialog, kDefineKeysId);
+        QWindow* window = dialog.windowHandle();
+        ASSERT_NE(window, nullptr);
+        for (Qt::Key key : {Qt::Key_Q, Qt::Key_W, Qt::Key_E, Qt::Key_R})
+            QTest::keyClick(window, key);
+        EXPECT_EQ(Prompt(dialog), "Press Down key");
+        QTest::keyClick(Window().windowHandle(), Qt::Key_P);
+        QTest::keyClick(window, Qt::Key_T);
+        ExpectNames(dialog, {"T", "R", "Q", "W", "E"});
+        QTest::keyClick(window, Qt::Key_Escape);
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    EXPECT_EQ(State().controlKeys, (ControlKeys{'T', 'R', 'Q', 'W', 'E'}));
+    EXPECT_EQ(State().paused, 0);
+}
+
 // Only fresh presses bind: a held key's repeats and every release are taken without effect,
 // and a key without a code is taken without moving on.
 TEST_F(ControlKeysDialogTest, HeldKeyBindsOnce) {
@@ -213,6 +234,19 @@ TEST_F(ControlKeysDialogTest, NothingLeavesADefinition) {
     EXPECT_EQ(State().paused, 0);
     EXPECT_FALSE(Window().MenuAction(kCommandPauseGame)->isChecked());
     EXPECT_EQ(FileBytes(setup.settingsFile), before);
+}
+
+// Should the dialog go while a definition runs, the keys go back to the game.
+TEST_F(ControlKeysDialogTest, DialogGoingDuringADefinition) {
+    RunDialog([&](QDialog& dialog) {
+        Click(dialog, kDefineKeysId);
+        QTest::keyClick(&dialog, Qt::Key_Q);
+        delete &dialog;
+    });
+    EXPECT_EQ(State().keyDefinition.definingKeys, 0);
+    EXPECT_EQ(State().controlKeys, (ControlKeys{0, 0, 'Q', 0, 0}));
+    Press(Qt::Key_P);
+    EXPECT_EQ(State().paused, 1);
 }
 
 // Cancel keeps what Default Keys and a definition changed for the running game without writing

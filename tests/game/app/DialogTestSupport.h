@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -65,8 +66,9 @@ private:
             return;
         poll_.stop();
         ran_ = true;
+        const QPointer<QDialog> guard = dialog;
         body_(*dialog);
-        if (dialog->isVisible()) {
+        if (guard != nullptr && dialog->isVisible()) {
             ADD_FAILURE() << "the dialog " << dialog->windowTitle().toStdString()
                           << " was left open";
             dialog->hide();

@@ -113,6 +113,28 @@ TEST(HighScoreDialog, PlacesTheScoreAndDropsTheLast) {
         EXPECT_NE(CreditsRow(state, k), lastLine) << k;
 }
 
+// A finished game with a place in the table asks for the name over the game window; the name
+// reaches the settings file in the game's code page.
+TEST_F(DialogProgramTest, FinishedGameStoresTheName) {
+    ASSERT_TRUE(StartWithDialogs());
+    StartGame();
+    State().board.score = 4300;
+    State().board.gameOver = 1;
+    DialogScript script([](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "High Score");
+        TypeText(*FindControl<QLineEdit>(dialog, kNameFieldId), QString::fromUtf8("Ёлка-x"));
+        ClickOk(dialog);
+    });
+    Press(Qt::Key_Space);
+    EXPECT_TRUE(script.Ran());
+    EXPECT_EQ(State().playing, 0);
+    const std::vector<std::uint8_t> file = FileBytes(setup.settingsFile);
+    ASSERT_EQ(file.size(), 358u);
+    EXPECT_EQ(file[5] | file[6] << 8, 4300);
+    const std::string line(file.begin() + 73, file.begin() + 73 + 19);
+    EXPECT_EQ(line, std::string("  \xA8\xEB\xEA\xE0-X....4300  \0", 19));
+}
+
 // The dialog: its caption and icon, the prompt left of the field inside the etched frame, OK to
 // the right as the default button.
 TEST(HighScoreDialog, Layout) {
