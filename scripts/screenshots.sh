@@ -34,7 +34,7 @@ mkdir -p "$out"
 scratch=$(mktemp -d)
 pids=()
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$scratch"
 }
@@ -109,9 +109,9 @@ game=$(window_of "${pids[-1]}")
 sleep 3
 shot "$game" game-title.png
 
-# The credits start scrolling after 25 seconds at 20 pixels a second; about 50 seconds later
-# the high-score table is in the middle of the picture.
-sleep 71
+# The credits start scrolling after 25 seconds at 20 pixels a second; about 45 seconds later
+# the high-score table is in the lower half of the picture, below the title.
+sleep 66
 shot "$game" game-scores.png
 
 # A game: a few pieces moved and dropped, then one on its way down.
@@ -125,7 +125,9 @@ done
 keys "$game" space Up Up Up
 sleep 0.5
 shot "$game" game-play.png
-kill "${pids[-1]}"
+# Closed from its menu, Game, Exit Game, as a player would.
+keys "$game" alt+g
+xdotool key --window "$game" x 2>/dev/null || true
 
 # The editor, on a copy of its own.
 mkdir -p "$scratch/editor"
