@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
+    // SDL would turn SIGINT and SIGTERM into a quit event of its own, which this program never
+    // reads, so the game could not be stopped by them; they keep their usual meaning.
+    ::setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
     // Whole-number scaling keeps every frame pixel a sharp square on high-DPI screens.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
