@@ -1,6 +1,6 @@
 // WinZolvik: the falling-block puzzle game.
-#include "GameDialogs.h"
 #include "GameProgram.h"
+#include "QtGameDialogs.h"
 #include "QtMessageBoxes.h"
 
 #include <QApplication>
@@ -31,14 +31,11 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
-    // SDL would turn SIGINT and SIGTERM into a quit event of its own, which this program never
-    // reads, so the game could not be stopped by them; they keep their usual meaning.
-    ::setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
     // Whole-number scaling keeps every frame pixel a sharp square on high-DPI screens.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
     wz::QtMessageBoxes messages;
-    wz::NoDialogs dialogs;
+    wz::QtGameDialogs dialogs;
     return wz::RunGameProgram(messages, dialogs);
 }

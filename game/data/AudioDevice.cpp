@@ -13,6 +13,9 @@ bool AudioDevice::Open(int frequency, int bufferFrames, int channels) {
     if (open_) {
         return true;
     }
+    // SDL would otherwise turn SIGINT and SIGTERM into a quit event that the game never reads,
+    // and the program could not be stopped from a terminal or by the session ending.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         lastError_ = SDL_GetError();
         return false;
