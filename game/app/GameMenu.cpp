@@ -47,10 +47,10 @@ const MenuSpec* GameMenus(int& count) {
 QMap<std::uint32_t, QAction*> BuildGameMenu(QMenuBar& bar,
                                             std::function<void(std::uint32_t)> onCommand) {
     QMap<std::uint32_t, QAction*> actions;
-    for (const MenuSpec& spec : kMenus) {
-        QMenu* menu = bar.addMenu(QString::fromLatin1(spec.title));
-        for (int i = 0; i < spec.count; ++i) {
-            const MenuItemSpec& item = spec.items[i];
+    for (const MenuSpec& menuTable : kMenus) {
+        QMenu* menu = bar.addMenu(QString::fromLatin1(menuTable.title));
+        for (int i = 0; i < menuTable.count; ++i) {
+            const MenuItemSpec& item = menuTable.items[i];
             if (item.text == nullptr) {
                 menu->addSeparator();
                 continue;
