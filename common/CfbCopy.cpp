@@ -53,6 +53,9 @@ public:
             return kOk;
         }
         const int r = io_.WriteAt(offset_, buffer_.data(), buffer_.size());
+        // The copy is flushed when the file closes; starting each chunk's write-back now lets
+        // the disk work while the rest is copied.
+        io_.StartWriteBack(offset_, buffer_.size());
         offset_ += buffer_.size();
         buffer_.clear();
         return r;

@@ -171,6 +171,13 @@ int FileIo::Sync() {
     return fsync(fd_) == 0 ? kOk : ErrnoResult(errno);
 }
 
+void FileIo::StartWriteBack(std::uint64_t offset, std::uint64_t length) {
+    if (fd_ >= 0) {
+        (void)sync_file_range(fd_, static_cast<off64_t>(offset), static_cast<off64_t>(length),
+                              SYNC_FILE_RANGE_WRITE);
+    }
+}
+
 void FileIo::Close() {
     if (fd_ >= 0) {
         ::close(fd_); // closing the description releases its lock

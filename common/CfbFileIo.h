@@ -30,6 +30,9 @@ public:
     int Size(std::uint64_t& size) const;
     int Truncate(std::uint64_t size);
     int Sync();
+    // Asks the system to start writing a range to the disk without waiting for it, so that a
+    // later Sync of a file written front to back finds most of it there already. A hint only.
+    void StartWriteBack(std::uint64_t offset, std::uint64_t length);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 

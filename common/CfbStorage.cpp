@@ -42,6 +42,10 @@ Storage::~Storage() {
     file_->Release(id_);
 }
 
+void Storage::SkipSyncOnClose() {
+    file_->SkipSyncOnClose();
+}
+
 std::u16string Storage::Name() const {
     return file_->Dir().entries[id_].name;
 }

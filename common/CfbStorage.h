@@ -67,6 +67,10 @@ public:
     std::u16string Name() const;
     bool Writable() const { return writable_; }
 
+    // The file is normally flushed to the disk when its last element closes. A caller that
+    // flushes it itself, or supersedes it with a flushed copy, skips that wait with this.
+    void SkipSyncOnClose();
+
 private:
     friend class Stream;
     int OpenChild(std::u16string_view name, std::uint32_t mode, bool create, bool storage,

@@ -44,7 +44,7 @@ int CompoundFile::Open(const std::filesystem::path& path, FileAccess access,
 }
 
 CompoundFile::~CompoundFile() {
-    if (writable_ && !broken_ && io_.IsOpen()) {
+    if (writable_ && !broken_ && syncOnClose_ && io_.IsOpen()) {
         io_.Sync();
     }
 }

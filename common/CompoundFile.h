@@ -30,7 +30,11 @@ class CompoundFile {
 public:
     static int Open(const std::filesystem::path& path, FileAccess access,
                     std::shared_ptr<CompoundFile>& out);
-    ~CompoundFile(); // flushes a writable file to disk
+    ~CompoundFile(); // flushes a writable file to disk, unless told not to
+
+    // For a caller that flushes the file itself or is about to replace it with a copy that
+    // is flushed: closing then leaves the written sectors to the system's own write-back.
+    void SkipSyncOnClose() { syncOnClose_ = false; }
 
     CompoundFile(const CompoundFile&) = delete;
     CompoundFile& operator=(const CompoundFile&) = delete;
@@ -108,6 +112,7 @@ private:
     FileIo io_;
     bool writable_ = false;
     bool broken_ = false;
+    bool syncOnClose_ = true;
     Header header_;
     std::uint32_t sectorSize_ = 512;
     std::uint32_t sectorCount_ = 0; // sectors the file holds after the header

@@ -27,6 +27,10 @@ std::error_code Sync(const fs::path& path, int flags) {
 
 } // namespace
 
+bool FlushToDisk(const fs::path& file) {
+    return !Sync(file, O_RDONLY);
+}
+
 bool RemoveReadOnlyMark(const fs::path& file) {
     std::error_code ec;
     const fs::file_status status = fs::status(file, ec);

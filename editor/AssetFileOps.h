@@ -11,6 +11,9 @@ namespace wz {
 // False when the file does not exist or its mode cannot be changed.
 bool RemoveReadOnlyMark(const std::filesystem::path& file);
 
+// Flushes a file's written data to the disk. False when it cannot be opened or flushed.
+bool FlushToDisk(const std::filesystem::path& file);
+
 // Moves scratch over target in one atomic rename, so that a failure or crash leaves either the
 // old or the new complete file under the target's name, never neither. The scratch copy takes
 // the target's permissions and reaches the disk before the rename. Throws

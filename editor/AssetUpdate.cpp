@@ -133,7 +133,12 @@ bool AssetUpdate::ReplaceStreams(SlotKind kind) {
     };
     bool opened = false;
     try {
-        opened = main.Open(AssetPath(), false, false) && main.OpenStorage(list.storageName, false);
+        opened = main.Open(AssetPath(), false, false);
+        if (opened) {
+            // Save flushes this file once it knows whether the compact copy replaces it.
+            main.Root()->SkipSyncOnClose();
+            opened = main.OpenStorage(list.storageName, false);
+        }
     } catch (...) {
         openFailed();
         throw;
@@ -217,6 +222,19 @@ void AssetUpdate::SaveChanges() {
     if (!lists_.picturesDirty && !lists_.musicDirty) {
         return;
     }
+    // The replacement passes leave their writes to the system's write-back: when the compact
+    // copy goes over the file, that copy is what has to reach the disk, and flushing the
+    // passes too would write everything twice. On every other way out, the streams the passes
+    // did replace are flushed here, exceptions included.
+    struct FlushUnlessReplaced {
+        fs::path file;
+        bool replaced = false;
+        ~FlushUnlessReplaced() {
+            if (!replaced) {
+                (void)FlushToDisk(file);
+            }
+        }
+    } flush{AssetPath()};
     if (lists_.picturesDirty && !ReplaceStreams(SlotKind::Pictures)) {
         return;
     }
@@ -227,6 +245,7 @@ void AssetUpdate::SaveChanges() {
         return;
     }
     MoveOver(ScratchPath(), AssetPath()); // a failure goes on to the dispatcher's message
+    flush.replaced = true;
     RestoreLastCopy();
     Show(kDoneMessage, MessageIcon::None);
 }

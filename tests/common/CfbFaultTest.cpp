@@ -1,5 +1,6 @@
 #include "CfbCheck.h"
 #include "CfbFileIo.h"
+#include "CfbStorage.h"
 #include "CfbTestSupport.h"
 #include "CompoundStorage.h"
 
@@ -157,6 +158,32 @@ TEST(CfbFault, CreateLeavesAHeldFileAlone) {
     ASSERT_TRUE(reader.Open(file, true, false));
     EXPECT_FALSE(creator.Open(file, false, true));
     EXPECT_EQ(std::filesystem::file_size(file), size);
+}
+
+// Closing a writable file waits for the disk, unless the caller takes that on itself; the
+// data is in the file either way.
+TEST(CfbFault, CloseFlushesUnlessToldNotTo) {
+    cfbtest::ScratchDir dir;
+    const auto file = dir / "s.stg";
+    const Tree base = BaseTree();
+    ASSERT_EQ(cfbtest::BuildFile(file, base), 0);
+    for (const bool skip : {false, true}) {
+        wz::CompoundStorage storage;
+        ASSERT_TRUE(storage.Open(file, false, false));
+        if (skip) {
+            storage.Root()->SkipSyncOnClose();
+        }
+        ASSERT_TRUE(storage.OpenStorage(u"Sound", false));
+        ASSERT_TRUE(storage.DeleteStream(u"Knock") && storage.CreateStream(u"Knock"));
+        const auto bytes = Pattern(5000, skip ? 7 : 8);
+        ASSERT_TRUE(storage.Write(bytes.data(), 5000));
+        FailingDisk counting(0);
+        storage.CloseAll();
+        EXPECT_EQ(counting.calls, skip ? 0 : 1) << "skip " << skip;
+        Tree got;
+        ASSERT_EQ(cfbtest::ReadTree(file, got), 0);
+        EXPECT_EQ(got["Sound/Knock"], bytes);
+    }
 }
 
 } // namespace
