@@ -99,11 +99,13 @@ TEST_F(ControlKeysDialogTest, OpensWithTheBoundKeys) {
         for (const QWidget* control : controls) {
             EXPECT_TRUE(dialog.rect().contains(control->geometry()))
                 << control->objectName().toStdString();
-            for (const QWidget* other : controls)
-                if (other != control)
+            for (const QWidget* other : controls) {
+                if (other != control) {
                     EXPECT_FALSE(control->geometry().intersects(other->geometry()))
                         << control->objectName().toStdString() << " "
                         << other->objectName().toStdString();
+                }
+            }
         }
         QTest::keyClick(&dialog, Qt::Key_Escape);
     });
