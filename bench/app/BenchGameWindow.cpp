@@ -8,6 +8,7 @@
 
 #include "PairedTiming.h"
 
+#include "AllocationCounter.h"
 #include "AssetLoader.h"
 #include "FrameView.h"
 #include "FrameWidget.h"
@@ -23,41 +24,12 @@
 #include <QMainWindow>
 #include <QPainter>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
 #include <vector>
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -134,14 +106,14 @@ void BM_PresentFrameThroughQt(benchmark::State& state) {
     wz::bench::RunPaired(
         state, "present", "memcpy",
         [&] {
-            const long before = allocations.load();
+            const long before = wz::testkit::AllocationCount();
             QPainter painter(&window);
-            const long begun = allocations.load();
+            const long begun = wz::testkit::AllocationCount();
             wz::CopyFrameToImage(view, upright);
             painter.drawImage(QPoint(0, 0), upright);
-            drawAllocations += allocations.load() - begun;
+            drawAllocations += wz::testkit::AllocationCount() - begun;
             painter.end();
-            paintAllocations += allocations.load() - before;
+            paintAllocations += wz::testkit::AllocationCount() - before;
             ++presents;
             return true;
         },

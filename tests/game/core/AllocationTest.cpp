@@ -1,57 +1,24 @@
 // No Board operation, and no key press or fall tick during play, touches the heap. The program
-// replaces the global allocation functions and counts the calls made inside measured regions.
+// counts every allocation and compares the count around measured regions.
 
+#include "AllocationCounter.h"
 #include "AutoPlayer.h"
 #include "VirtualKeys.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
 namespace {
 
-bool counting = false;
-long allocations = 0;
+// The allocations made while one of these is alive.
+class Counted {
+public:
+    long Seen() const { return wz::testkit::AllocationCount() - start_; }
 
-void* Allocate(std::size_t size) {
-    if (counting) {
-        ++allocations;
-    }
-    if (void* p = std::malloc(size ? size : 1)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-struct Counted {
-    Counted() {
-        allocations = 0;
-        counting = true;
-    }
-    ~Counted() { counting = false; }
+private:
+    long start_ = wz::testkit::AllocationCount();
 };
 
 } // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace wz::test {
 namespace {
@@ -61,7 +28,7 @@ TEST(NoAllocation, CounterSeesAllocations) {
     {
         Counted region;
         delete new int(3);
-        seen = allocations;
+        seen = region.Seen();
     }
     EXPECT_EQ(seen, 1);
 }
@@ -81,7 +48,7 @@ TEST(NoAllocation, BoardOperations) {
             board.Drop();
         }
         board.FindFullRow();
-        seen = allocations;
+        seen = region.Seen();
     }
     EXPECT_EQ(seen, 0);
     EXPECT_EQ(board.gameOver, 1);
@@ -106,7 +73,7 @@ TEST(NoAllocation, KeysAndTicksDuringPlay) {
             rig.Key(VK_DOWN);
             rig.Tick();
         }
-        seen = allocations;
+        seen = region.Seen();
     }
     EXPECT_EQ(seen, 0);
     EXPECT_EQ(rig.state.board.level, 3);

@@ -1,41 +1,12 @@
 // Composing a whole screen must not touch the heap: every global allocation of this program
 // is counted while the play screen is drawn.
 
+#include "AllocationCounter.h"
 #include "PictureTestSupport.h"
 
 #include <FrameView.h>
 
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace wz::test {
 namespace {
@@ -50,7 +21,7 @@ TEST(Painting, ComposingThePlayScreenAllocatesNothing) {
     ASSERT_EQ(tiles.Depth(), 24u);
     const WellCells cells = FullWell();
 
-    const long before = allocations.load();
+    const long before = wz::testkit::AllocationCount();
     for (int paint = 0; paint < 3; ++paint) {
         ComposePlayScreen(frame, background, tiles, 98765, 20, cells, true);
         for (int j = 0; j < 18; ++j)
@@ -58,7 +29,7 @@ TEST(Painting, ComposingThePlayScreenAllocatesNothing) {
         const FrameView view = ViewOf(frame);
         ASSERT_FALSE(view.IsEmpty());
     }
-    EXPECT_EQ(allocations.load() - before, 0);
+    EXPECT_EQ(wz::testkit::AllocationCount() - before, 0);
     // The composition did draw: the game-over panel covers part of the background.
     EXPECT_NE(std::memcmp(frame.Pixels(), background.Pixels(), frame.PixelArraySize()), 0);
 }

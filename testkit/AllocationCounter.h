@@ -1,0 +1,12 @@
+#pragma once
+
+// A program that links wz_allocation_counter has its global allocation functions replaced by
+// ones that count every operator new call (all threads). Tests and benchmarks compare the
+// count before and after a region that must not touch the heap.
+
+namespace wz::testkit {
+
+// operator new and operator new[] calls made by this program so far.
+long AllocationCount();
+
+} // namespace wz::testkit
