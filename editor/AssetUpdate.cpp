@@ -223,9 +223,9 @@ void AssetUpdate::SaveChanges() {
         return;
     }
     // The replacement passes leave their writes to the system's write-back: when the compact
-    // copy goes over the file, that copy is what has to reach the disk, and flushing the
-    // passes too would write everything twice. On every other way out, the streams the passes
-    // did replace are flushed here, exceptions included.
+    // copy goes over the file, only that copy has to reach the disk, and waiting for the
+    // passes' writes too would be waiting for a file about to be replaced. On every other way
+    // out, the streams the passes did replace are flushed here, exceptions included.
     struct FlushUnlessReplaced {
         fs::path file;
         bool replaced = false;
