@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 
 namespace cfb {
 
@@ -97,11 +98,73 @@ int CopyStreamBytes(CompoundFile& src, std::uint32_t id, std::uint64_t size, std
     return out.Zeros(static_cast<std::size_t>(padded - size));
 }
 
-int CompactCopy(CompoundFile& src, std::uint32_t storage, CompoundFile& dst) {
+// Where one entry of the new directory takes its bytes from: a stream of the source file, or
+// a replacement held in memory.
+struct Origin {
+    std::uint32_t source = kNoStream;
+    const StreamReplacement* replacement = nullptr;
+};
+
+// Finds each replacement's place in the source: the stream it stands for, or, for a stream the
+// source lacks, the storage that gains it.
+int MatchReplacements(const Directory& from, std::uint32_t storage,
+                      std::span<const StreamReplacement> replacements,
+                      std::unordered_map<std::uint32_t, const StreamReplacement*>& replaced,
+                      std::unordered_map<std::uint32_t, std::vector<const StreamReplacement*>>& added) {
+    for (const StreamReplacement& r : replacements) {
+        if (!IsValidName(r.stream)) {
+            return kErrInvalidName;
+        }
+        const std::uint32_t parent = from.Find(storage, r.storage);
+        if (parent == kNoStream || !from.entries[parent].IsStorage()) {
+            return kErrNotFound;
+        }
+        const std::uint32_t id = from.Find(parent, r.stream);
+        if (id != kNoStream && !from.entries[id].IsStream()) {
+            return kErrAlreadyExists;
+        }
+        std::vector<const StreamReplacement*>& gained = added[parent];
+        const bool twice =
+            id != kNoStream ? replaced.count(id) != 0
+                            : std::any_of(gained.begin(), gained.end(), [&](const auto* other) {
+                                  return CompareNames(other->stream, r.stream) == 0;
+                              });
+        if (twice) {
+            return kErrInvalidArgument;
+        }
+        if (id != kNoStream) {
+            replaced[id] = &r;
+        } else {
+            gained.push_back(&r);
+        }
+    }
+    return kOk;
+}
+
+// Bytes held in memory, in the writer's chunks, padded to a whole unit.
+int AppendPadded(std::span<const std::uint8_t> bytes, std::uint32_t unit, SequentialWriter& out) {
+    for (std::size_t at = 0; at < bytes.size(); at += kCopyChunk) {
+        const std::size_t n = std::min(bytes.size() - at, kCopyChunk);
+        if (int r = out.Append(bytes.data() + at, n); r != kOk) {
+            return r;
+        }
+    }
+    const std::uint64_t padded = CeilDiv(bytes.size(), unit) * unit;
+    return out.Zeros(static_cast<std::size_t>(padded - bytes.size()));
+}
+
+int CompactCopy(CompoundFile& src, std::uint32_t storage, CompoundFile& dst,
+                std::span<const StreamReplacement> replacements) {
     const Directory& from = src.Dir();
     const std::uint32_t sectorSize = 512;
     const std::uint32_t perSector = sectorSize / 4;
     const std::uint32_t entriesPerSector = sectorSize / kDirEntrySize;
+
+    std::unordered_map<std::uint32_t, const StreamReplacement*> replaced;
+    std::unordered_map<std::uint32_t, std::vector<const StreamReplacement*>> added;
+    if (int r = MatchReplacements(from, storage, replacements, replaced, added); r != kOk) {
+        return r;
+    }
 
     // The new directory: the root, then the source's elements breadth first, each storage's
     // children in sibling order.
@@ -113,9 +176,15 @@ int CompactCopy(CompoundFile& src, std::uint32_t storage, CompoundFile& dst) {
     root.stateBits = from.entries[storage].stateBits;
     dir.entries.push_back(root);
     dir.Index();
-    std::vector<std::uint32_t> sourceOf = {storage};
-    for (std::size_t i = 0; i < sourceOf.size(); ++i) {
-        for (std::uint32_t child : from.Children(sourceOf[i])) {
+    std::vector<Origin> origin = {{storage, nullptr}};
+    std::vector<std::pair<DirEntry, Origin>> children;
+    for (std::size_t i = 0; i < origin.size(); ++i) {
+        const std::uint32_t source = origin[i].source;
+        if (source == kNoStream || !dir.entries[i].IsStorage()) {
+            continue;
+        }
+        children.clear();
+        for (std::uint32_t child : from.Children(source)) {
             const DirEntry& e = from.entries[child];
             DirEntry copy;
             copy.name = e.name;
@@ -129,8 +198,28 @@ int CompactCopy(CompoundFile& src, std::uint32_t storage, CompoundFile& dst) {
             } else {
                 copy.size = e.size;
             }
-            dir.Append(static_cast<std::uint32_t>(i), std::move(copy));
-            sourceOf.push_back(child);
+            Origin o{child, nullptr};
+            if (auto it = replaced.find(child); it != replaced.end()) {
+                o.replacement = it->second;
+                copy.size = it->second->bytes.size();
+            }
+            children.emplace_back(std::move(copy), o);
+        }
+        if (auto it = added.find(source); it != added.end() && !it->second.empty()) {
+            for (const StreamReplacement* r : it->second) {
+                DirEntry gained;
+                gained.name = r->stream;
+                gained.type = EntryType::Stream;
+                gained.size = r->bytes.size();
+                children.emplace_back(std::move(gained), Origin{kNoStream, r});
+            }
+            std::sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
+                return CompareNames(a.first.name, b.first.name) < 0;
+            });
+        }
+        for (auto& [entry, o] : children) {
+            dir.Append(static_cast<std::uint32_t>(i), std::move(entry));
+            origin.push_back(o);
         }
     }
     const std::uint32_t entryCount = static_cast<std::uint32_t>(dir.entries.size());
@@ -245,8 +334,10 @@ int CompactCopy(CompoundFile& src, std::uint32_t storage, CompoundFile& dst) {
             if (!e.IsStream() || e.size == 0 || (e.size < kMiniStreamCutoff) != (pass == 0)) {
                 continue;
             }
-            r = CopyStreamBytes(src, sourceOf[id], e.size, pass == 0 ? kMiniSectorSize : sectorSize,
-                                out);
+            const std::uint32_t unit = pass == 0 ? kMiniSectorSize : sectorSize;
+            r = origin[id].replacement != nullptr
+                    ? AppendPadded(origin[id].replacement->bytes, unit, out)
+                    : CopyStreamBytes(src, origin[id].source, e.size, unit, out);
         }
         if (pass == 0 && r == kOk) {
             const std::uint64_t used = miniSectors * kMiniSectorSize;
@@ -283,6 +374,23 @@ int CompactCopy(CompoundFile& src, std::uint32_t storage, CompoundFile& dst) {
 
 } // namespace
 
+int Storage::CopyTo(Storage& dest, std::span<const StreamReplacement> replacements) {
+    if (file_->Broken() || dest.file_->Broken()) {
+        return kErrReverted;
+    }
+    if (!dest.writable_) {
+        return kErrAccessDenied;
+    }
+    if (file_ == dest.file_ || dest.id_ != 0 || !dest.file_->Dir().Children(0).empty()) {
+        return kErrInvalidArgument;
+    }
+    try {
+        return CompactCopy(*file_, id_, *dest.file_, replacements);
+    } catch (const std::bad_alloc&) {
+        return kErrNoMemory;
+    }
+}
+
 int Storage::CopyTo(Storage& dest) {
     if (file_->Broken() || dest.file_->Broken()) {
         return kErrReverted;
@@ -296,7 +404,7 @@ int Storage::CopyTo(Storage& dest) {
     try {
         CompoundFile& to = *dest.file_;
         if (dest.id_ == 0 && to.Dir().Children(0).empty()) {
-            return CompactCopy(*file_, id_, to);
+            return CompactCopy(*file_, id_, to, {});
         }
         // Element by element, merging into what dest holds already.
         const DirEntry& self = file_->Dir().entries[id_];

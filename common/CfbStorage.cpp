@@ -118,6 +118,10 @@ int Storage::OpenStream(std::u16string_view name, std::uint32_t mode,
     if (int r = OpenChild(name, mode, false, false, id, writable); r != kOk) {
         return r;
     }
+    // A damaged size fails here, before any caller sizes a buffer by it.
+    if (int r = file_->CheckChain(id); r != kOk) {
+        return r;
+    }
     if (int r = file_->Acquire(id); r != kOk) {
         return r;
     }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,15 @@ struct ElementInfo {
 
 class Storage;
 class Stream;
+
+// Bytes that a compact copy writes for one stream in place of what the source holds: the
+// stream of that name in the storage of that name directly under the copied storage. When the
+// source has no such stream, the copy gains it; the storage itself must exist.
+struct StreamReplacement {
+    std::u16string storage;
+    std::u16string stream;
+    std::span<const std::uint8_t> bytes;
+};
 
 // Opens a file as its root storage. Accepted modes: kModeRead | kShareDenyWrite (others may
 // read at the same time), kModeReadWrite | kShareExclusive (nobody else may have the file
@@ -63,6 +73,9 @@ public:
     // Into the empty root of another file the copy is written compactly in one pass: no free
     // sectors, the smallest tables and directory.
     int CopyTo(Storage& dest);
+    // The compact copy into the empty root of another file, with some streams' bytes taken
+    // from memory instead (see StreamReplacement). kErrInvalidArgument into anything else.
+    int CopyTo(Storage& dest, std::span<const StreamReplacement> replacements);
 
     std::u16string Name() const;
     bool Writable() const { return writable_; }

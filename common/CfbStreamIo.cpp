@@ -87,6 +87,22 @@ int CompoundFile::ReadRuns(const std::vector<std::uint32_t>& chain, bool mini,
     return kOk;
 }
 
+int CompoundFile::CheckChain(std::uint32_t id) {
+    if (broken_) {
+        return kErrReverted;
+    }
+    const DirEntry& e = dir_.entries[id];
+    if (e.size == 0) {
+        return kOk;
+    }
+    std::vector<std::uint32_t>* chain = nullptr;
+    try {
+        return e.size < kMiniStreamCutoff ? MiniChain(id, chain) : RegularChain(id, chain);
+    } catch (const std::bad_alloc&) {
+        return kErrNoMemory;
+    }
+}
+
 int CompoundFile::ReadStream(std::uint32_t id, std::uint64_t position, void* buffer,
                              std::size_t length, std::size_t& done) {
     done = 0;

@@ -56,6 +56,9 @@ public:
     int SetStorageClass(std::uint32_t id, const std::array<std::uint8_t, 16>& clsid,
                         std::uint32_t stateBits);
 
+    // Walks a stream's chain once: kErrCorrupt when it is shorter than the stream's size says,
+    // loops, or leaves the file. A size checked this way is bounded by the file.
+    int CheckChain(std::uint32_t id);
     int ReadStream(std::uint32_t id, std::uint64_t position, void* buffer, std::size_t length,
                    std::size_t& done);
     int WriteStream(std::uint32_t id, std::uint64_t position, const void* bytes,

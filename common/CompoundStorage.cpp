@@ -34,21 +34,19 @@ bool CompoundStorage::Open(const std::filesystem::path& file, bool readOnly, boo
     } else {
         mode = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
     }
-    failed_ = cfb::OpenCompoundFile(file, mode, root_) != cfb::kOk;
-    return !failed_;
+    return Result(cfb::OpenCompoundFile(file, mode, root_));
 }
 
 bool CompoundStorage::OpenStorage(std::u16string_view name, bool readOnly) {
     child_.reset();
     if (!root_) {
-        failed_ = true;
-        return false;
+        return Result(cfb::kErrReverted);
     }
     std::shared_ptr<cfb::Storage> opened;
     try {
-        failed_ = root_->OpenStorage(name, ChildMode(readOnly), opened) != cfb::kOk;
+        Result(root_->OpenStorage(name, ChildMode(readOnly), opened));
     } catch (const std::bad_alloc&) {
-        failed_ = true;
+        Result(cfb::kErrNoMemory);
     }
     if (!failed_) {
         child_ = std::move(opened);
@@ -59,14 +57,13 @@ bool CompoundStorage::OpenStorage(std::u16string_view name, bool readOnly) {
 bool CompoundStorage::OpenStream(std::u16string_view name, bool readOnly) {
     stream_.reset();
     if (!child_) {
-        failed_ = true;
-        return false;
+        return Result(cfb::kErrReverted);
     }
     std::shared_ptr<cfb::Stream> opened;
     try {
-        failed_ = child_->OpenStream(name, ChildMode(readOnly), opened) != cfb::kOk;
+        Result(child_->OpenStream(name, ChildMode(readOnly), opened));
     } catch (const std::bad_alloc&) {
-        failed_ = true;
+        Result(cfb::kErrNoMemory);
     }
     if (!failed_) {
         stream_ = std::move(opened);
@@ -76,15 +73,14 @@ bool CompoundStorage::OpenStream(std::u16string_view name, bool readOnly) {
 
 bool CompoundStorage::CreateStream(std::u16string_view name) {
     if (!child_) {
-        failed_ = true;
-        return false;
+        return Result(cfb::kErrReverted);
     }
     std::shared_ptr<cfb::Stream> created;
     try {
-        failed_ = child_->CreateStream(name, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
-                                       created) != cfb::kOk;
+        Result(child_->CreateStream(name, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                    created));
     } catch (const std::bad_alloc&) {
-        failed_ = true;
+        Result(cfb::kErrNoMemory);
     }
     if (!failed_) {
         stream_ = std::move(created);
@@ -93,13 +89,11 @@ bool CompoundStorage::CreateStream(std::u16string_view name) {
 }
 
 bool CompoundStorage::DeleteStream(std::u16string_view name) {
-    failed_ = !child_ || child_->DestroyElement(name) != cfb::kOk;
-    return !failed_;
+    return Result(child_ ? child_->DestroyElement(name) : cfb::kErrReverted);
 }
 
 bool CompoundStorage::Write(const void* bytes, std::uint32_t length) {
-    failed_ = !stream_ || stream_->Write(bytes, length, nullptr) != cfb::kOk;
-    return !failed_;
+    return Result(stream_ ? stream_->Write(bytes, length, nullptr) : cfb::kErrReverted);
 }
 
 bool CompoundStorage::Read(void* buffer, std::uint32_t length, std::uint32_t* bytesRead) {
@@ -107,16 +101,14 @@ bool CompoundStorage::Read(void* buffer, std::uint32_t length, std::uint32_t* by
         if (bytesRead != nullptr) {
             *bytesRead = 0;
         }
-        failed_ = true;
-        return false;
+        return Result(cfb::kErrReverted);
     }
-    failed_ = stream_->Read(buffer, length, bytesRead) != cfb::kOk;
-    return !failed_;
+    return Result(stream_->Read(buffer, length, bytesRead));
 }
 
 bool CompoundStorage::GetStreamSize(std::uint32_t* size) {
     std::uint64_t full = 0;
-    failed_ = !stream_ || stream_->GetSize(full) != cfb::kOk;
+    Result(stream_ ? stream_->GetSize(full) : cfb::kErrReverted);
     if (size != nullptr) {
         *size = failed_ ? 0 : static_cast<std::uint32_t>(full);
     }
@@ -125,8 +117,7 @@ bool CompoundStorage::GetStreamSize(std::uint32_t* size) {
 
 bool CompoundStorage::CloseStream() {
     stream_.reset();
-    failed_ = false;
-    return true;
+    return Result(cfb::kOk);
 }
 
 bool CompoundStorage::CloseAll() {
@@ -147,17 +138,23 @@ bool CompoundStorage::ReadWholeStream(std::u16string_view name, std::vector<std:
         return false;
     }
     // Resizing without clearing first reuses the buffer and fills only what it gains.
+    // The size is bounded by the file: opening the stream has checked it against its chain.
     try {
         out.resize(size);
     } catch (const std::bad_alloc&) {
-        failed_ = true;
-        return false;
+        return Result(cfb::kErrNoMemory);
     }
     if (!Read(out.data(), size, nullptr)) {
         out.clear();
         return false;
     }
     return true;
+}
+
+bool CompoundStorage::Result(int code) {
+    result_ = code;
+    failed_ = code != cfb::kOk;
+    return !failed_;
 }
 
 cfb::Storage* CompoundStorage::Root() const {

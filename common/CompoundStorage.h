@@ -53,12 +53,17 @@ public:
     cfb::Storage* Root() const;
 
     bool failed() const { return failed_; }
+    // The engine's result code of the last operation (CfbErrors.h); 0 after a success. Its
+    // text tells a user why an open or a write failed.
+    int result() const { return result_; }
 
 private:
+    bool Result(int code); // records the code; true on success
     std::shared_ptr<cfb::Storage> root_;
     std::shared_ptr<cfb::Storage> child_;
     std::shared_ptr<cfb::Stream> stream_;
     bool failed_ = false;
+    int result_ = 0;
 };
 
 } // namespace wz

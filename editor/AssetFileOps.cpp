@@ -27,8 +27,8 @@ std::error_code Sync(const fs::path& path, int flags) {
 
 } // namespace
 
-bool FlushToDisk(const fs::path& file) {
-    return !Sync(file, O_RDONLY);
+std::error_code FlushToDisk(const fs::path& file) {
+    return Sync(file, O_RDONLY);
 }
 
 bool RemoveReadOnlyMark(const fs::path& file) {

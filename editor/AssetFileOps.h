@@ -4,6 +4,7 @@
 // compacted scratch copy over it.
 
 #include <filesystem>
+#include <system_error>
 
 namespace wz {
 
@@ -11,8 +12,9 @@ namespace wz {
 // False when the file does not exist or its mode cannot be changed.
 bool RemoveReadOnlyMark(const std::filesystem::path& file);
 
-// Flushes a file's written data to the disk. False when it cannot be opened or flushed.
-bool FlushToDisk(const std::filesystem::path& file);
+// Flushes a file's written data to the disk; the system's error when it cannot be opened or
+// flushed (a full disk can show only here).
+std::error_code FlushToDisk(const std::filesystem::path& file);
 
 // Moves scratch over target in one atomic rename, so that a failure or crash leaves either the
 // old or the new complete file under the target's name, never neither. The scratch copy takes

@@ -1,6 +1,7 @@
 #include "AssetUpdate.h"
 
 #include "AssetFileOps.h"
+#include "CfbErrors.h"
 #include "CfbStorage.h"
 #include "CompoundStorage.h"
 #include "EditorTexts.h"
@@ -18,11 +19,6 @@ namespace {
 // Stream names are plain ASCII; each byte becomes one UTF-16 unit.
 std::u16string Widen(const std::string& name) {
     return std::u16string(name.begin(), name.end());
-}
-
-// The whole tree of one file's root, copied into another's.
-bool CopyWholeTree(const CompoundStorage& from, const CompoundStorage& to) {
-    return from.Root() != nullptr && to.Root() != nullptr && from.Root()->CopyTo(*to.Root()) == 0;
 }
 
 } // namespace
@@ -115,106 +111,136 @@ void AssetUpdate::RestoreLastCopy() {
     RevertCurrent();
 }
 
-bool AssetUpdate::ReadSource(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    return ReadSourceFile(path, bytes);
+bool AssetUpdate::ReadSource(const std::string& path, std::vector<std::uint8_t>& bytes,
+                             std::string& reason) {
+    return ReadSourceFile(path, bytes, &reason);
 }
 
-// One pass of Save over one list: every changed slot's stream is destroyed and created again
-// with the whole source file. Stops at the first slot that fails.
-bool AssetUpdate::ReplaceStreams(SlotKind kind) {
-    SlotListRef list = lists_.List(kind);
-    CompoundStorage main;
-
-    // Each phase ends the same way whether it failed or an exception left it: the file is
-    // closed and the phase's message shown; the exception then goes on.
-    const auto openFailed = [&] {
-        main.CloseAll();
-        Show(kOpenMessage, MessageIcon::Exclamation);
-    };
-    bool opened = false;
-    try {
-        opened = main.Open(AssetPath(), false, false);
-        if (opened) {
-            // Save flushes this file once it knows whether the compact copy replaces it.
-            main.Root()->SkipSyncOnClose();
-            opened = main.OpenStorage(list.storageName, false);
-        }
-    } catch (...) {
-        openFailed();
-        throw;
+void AssetUpdate::ShowFailure(std::string_view text, std::string_view reason) {
+    std::string message(text);
+    if (!reason.empty()) {
+        message += '\n';
+        message += reason;
     }
-    if (!opened) {
-        openFailed();
-        return false;
-    }
+    Show(message, MessageIcon::Exclamation);
+}
 
-    int failedSlot = -1;
-    const auto loopEnded = [&] {
-        main.CloseAll();
-        if (failedSlot >= 0) {
-            Show(FillPlaceholders(kSourceMessage, list.paths[failedSlot]),
-                 MessageIcon::Exclamation);
-        }
-    };
+// Opens the asset file read-write and shared with nobody, as the start-up test does, and makes
+// sure the storages that Save writes into are there. The programs never add a storage: a file
+// without one is damaged.
+bool AssetUpdate::OpenAssetFile(CompoundStorage& main) {
+    std::string reason;
     try {
-        for (int i = 0; i < kSlotCount && failedSlot < 0; ++i) {
-            if (!list.changed[i]) {
+        if (!main.Open(AssetPath(), false, false)) {
+            reason = cfb::ErrorText(main.result());
+        }
+        for (const SlotKind kind : {SlotKind::Pictures, SlotKind::Music}) {
+            const bool dirty = kind == SlotKind::Pictures ? lists_.picturesDirty : lists_.musicDirty;
+            if (!reason.empty() || !dirty) {
                 continue;
             }
-            failedSlot = i;
-            std::vector<std::uint8_t> bytes;
-            if (!ReadSource(list.paths[i], bytes)) {
-                break;
+            const std::u16string name = lists_.List(kind).storageName;
+            std::shared_ptr<cfb::Storage> storage;
+            if (main.Root()->OpenStorage(name, cfb::kModeRead | cfb::kShareExclusive, storage) !=
+                cfb::kOk) {
+                reason = "the file has no storage \"" +
+                         std::string(name.begin(), name.end()) + "\"";
             }
-            const std::u16string name = Widen(list.streamNames[i]);
-            if (!main.DeleteStream(name) || !main.CreateStream(name) ||
-                !main.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size())) ||
-                !main.CloseStream()) {
-                break;
-            }
-            failedSlot = -1;
-        }
-    } catch (...) {
-        loopEnded();
-        throw;
-    }
-    loopEnded();
-    return failedSlot < 0;
-}
-
-// Copies the whole updated file into a fresh scratch file, which leaves out the space the
-// replaced streams took. A scratch file this pass could not complete is removed: it is never
-// a copy worth keeping.
-bool AssetUpdate::Compact() {
-    CompoundStorage main;
-    CompoundStorage scratch;
-    bool created = false;
-    bool copied = false;
-    const auto copyFailed = [&] {
-        if (created) {
-            std::error_code ignored;
-            fs::remove(ScratchPath(), ignored);
-        }
-        Show(kScratchMessage, MessageIcon::Exclamation);
-    };
-    try {
-        if (main.Open(AssetPath(), true, false)) {
-            created = scratch.Open(ScratchPath(), false, true);
-            copied = created && CopyWholeTree(main, scratch);
         }
     } catch (...) {
         main.CloseAll();
-        scratch.CloseAll();
-        copyFailed();
+        Show(kOpenMessage, MessageIcon::Exclamation);
         throw;
     }
-    main.CloseAll();
-    scratch.CloseAll();
-    if (!copied) {
-        copyFailed();
+    if (!reason.empty()) {
+        main.CloseAll();
+        ShowFailure(kOpenMessage, reason);
         return false;
     }
     return true;
+}
+
+// Reads every pending source file, pictures first, each list in slot order. Stops at the
+// first that cannot be read and names it.
+bool AssetUpdate::ReadSources(std::vector<PendingStream>& pending) {
+    const std::string* current = nullptr;
+    try {
+        for (const SlotKind kind : {SlotKind::Pictures, SlotKind::Music}) {
+            SlotListRef list = lists_.List(kind);
+            if (!(kind == SlotKind::Pictures ? lists_.picturesDirty : lists_.musicDirty)) {
+                continue;
+            }
+            for (int i = 0; i < kSlotCount; ++i) {
+                if (!list.changed[i]) {
+                    continue;
+                }
+                current = &list.paths[i];
+                PendingStream stream{list.storageName, Widen(list.streamNames[i]), {}};
+                std::string reason;
+                if (!ReadSource(*current, stream.bytes, reason)) {
+                    ShowFailure(FillPlaceholders(kSourceMessage, *current), reason);
+                    return false;
+                }
+                pending.push_back(std::move(stream));
+            }
+        }
+    } catch (...) {
+        if (current != nullptr) {
+            Show(FillPlaceholders(kSourceMessage, *current), MessageIcon::Exclamation);
+        }
+        throw;
+    }
+    return true;
+}
+
+// Writes the whole tree of the asset file, with the pending streams in place of the stored
+// ones, compactly into a fresh scratch file and flushes it to the disk. A scratch file this
+// could not complete is removed: it is never a copy worth keeping, and no other Save can be
+// writing it while this one holds the asset file.
+bool AssetUpdate::WriteScratchCopy(CompoundStorage& main,
+                                   const std::vector<PendingStream>& pending) {
+    CompoundStorage scratch;
+    const auto copyFailed = [&](std::string_view reason) {
+        scratch.CloseAll();
+        RemoveScratchFile();
+        ShowFailure(kScratchMessage, reason);
+    };
+    std::string reason;
+    try {
+        std::vector<cfb::StreamReplacement> replacements;
+        replacements.reserve(pending.size());
+        for (const PendingStream& p : pending) {
+            replacements.push_back({p.storage, p.stream, p.bytes});
+        }
+        const bool created = scratch.Open(ScratchPath(), false, true);
+        const int copied = created ? main.Root()->CopyTo(*scratch.Root(), replacements)
+                                   : scratch.result();
+        if (copied != cfb::kOk) {
+            reason = cfb::ErrorText(copied);
+        } else {
+            // Flushed here rather than on close, where a failure could not be told.
+            scratch.Root()->SkipSyncOnClose();
+            scratch.CloseAll();
+            if (const std::error_code ec = FlushToDisk(ScratchPath())) {
+                reason = ec.message();
+            }
+        }
+    } catch (...) {
+        copyFailed({});
+        throw;
+    }
+    if (!reason.empty()) {
+        copyFailed(reason);
+        return false;
+    }
+    return true;
+}
+
+void AssetUpdate::RemoveScratchFile() {
+    std::error_code ec;
+    if (fs::is_regular_file(fs::symlink_status(ScratchPath(), ec))) {
+        fs::remove(ScratchPath(), ec);
+    }
 }
 
 void AssetUpdate::SaveChanges() {
@@ -222,30 +248,26 @@ void AssetUpdate::SaveChanges() {
     if (!lists_.picturesDirty && !lists_.musicDirty) {
         return;
     }
-    // The replacement passes leave their writes to the system's write-back: when the compact
-    // copy goes over the file, only that copy has to reach the disk, and waiting for the
-    // passes' writes too would be waiting for a file about to be replaced. On every other way
-    // out, the streams the passes did replace are flushed here, exceptions included.
-    struct FlushUnlessReplaced {
-        fs::path file;
-        bool replaced = false;
-        ~FlushUnlessReplaced() {
-            if (!replaced) {
-                (void)FlushToDisk(file);
-            }
-        }
-    } flush{AssetPath()};
-    if (lists_.picturesDirty && !ReplaceStreams(SlotKind::Pictures)) {
+    // Held from here until it has been replaced: a running game makes Save fail at once, and
+    // the game cannot start on a file that is about to be replaced.
+    CompoundStorage main;
+    if (!OpenAssetFile(main)) {
         return;
     }
-    if (lists_.musicDirty && !ReplaceStreams(SlotKind::Music)) {
+    std::vector<PendingStream> pending;
+    if (!ReadSources(pending) || !WriteScratchCopy(main, pending)) {
         return;
     }
-    if (!Compact()) {
-        return;
+    try {
+        MoveOver(ScratchPath(), AssetPath());
+    } catch (...) {
+        // The asset file is as it was; a copy that could not take its place is of no use.
+        RemoveScratchFile();
+        throw; // the dispatcher tells the user
     }
-    MoveOver(ScratchPath(), AssetPath()); // a failure goes on to the dispatcher's message
-    flush.replaced = true;
+    // What main holds open is the replaced file, which nothing will read again.
+    main.Root()->SkipSyncOnClose();
+    main.CloseAll();
     RestoreLastCopy();
     Show(kDoneMessage, MessageIcon::None);
 }

@@ -22,6 +22,8 @@ public:
     virtual void RebuildTree() = 0;
 };
 
+class CompoundStorage;
+
 class AssetUpdate {
 public:
     // The asset and scratch files are looked up by relative name in folder, which defaults to
@@ -56,19 +58,32 @@ public:
     void RevertCurrent();
     void RestoreLastCopy();
 
-    // Writes every pending replacement into the asset file and rewrites it compactly. Each
-    // failure shows its message and keeps the pending changes. An exception from below a phase
-    // cleans that phase up and shows its message, then goes on to the caller's dispatcher.
+    // Writes a compact copy of the asset file with every pending replacement into the scratch
+    // file, then renames it over the asset file. The asset file itself is never written: at
+    // every moment it holds either all the old streams or all the new ones. Each failure
+    // shows its message and keeps the pending changes. An exception from below a phase cleans
+    // that phase up and shows its message, then goes on to the caller's dispatcher.
     void SaveChanges();
 
 protected:
-    // Reads one source file whole; tests override it to raise failures below a phase.
-    virtual bool ReadSource(const std::string& path, std::vector<std::uint8_t>& bytes);
+    // Reads one source file whole; on failure reason says why. Tests override it to raise
+    // failures below a phase.
+    virtual bool ReadSource(const std::string& path, std::vector<std::uint8_t>& bytes,
+                            std::string& reason);
 
 private:
-    bool ReplaceStreams(SlotKind kind);
-    bool Compact();
+    struct PendingStream {
+        std::u16string storage;
+        std::u16string stream;
+        std::vector<std::uint8_t> bytes;
+    };
+    bool OpenAssetFile(CompoundStorage& main);
+    bool ReadSources(std::vector<PendingStream>& pending);
+    bool WriteScratchCopy(CompoundStorage& main, const std::vector<PendingStream>& pending);
+    void RemoveScratchFile();
     void Show(std::string_view text, MessageIcon icon);
+    // The message, and the system's reason on a line of its own when there is one.
+    void ShowFailure(std::string_view text, std::string_view reason);
 
     MessageBoxSink& messages_;
     std::filesystem::path folder_;

@@ -7,9 +7,17 @@
 namespace {
 
 std::atomic<long> allocations{0};
+std::atomic<std::size_t> largest{0};
+
+void Count(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    std::size_t seen = largest.load(std::memory_order_relaxed);
+    while (size > seen && !largest.compare_exchange_weak(seen, size, std::memory_order_relaxed)) {
+    }
+}
 
 void* Allocate(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
+    Count(size);
     if (void* p = std::malloc(size ? size : 1)) {
         return p;
     }
@@ -22,6 +30,10 @@ long wz::testkit::AllocationCount() {
     return allocations.load(std::memory_order_relaxed);
 }
 
+std::size_t wz::testkit::TakeLargestAllocation() {
+    return largest.exchange(0, std::memory_order_relaxed);
+}
+
 void* operator new(std::size_t size) {
     return Allocate(size);
 }
@@ -31,7 +43,7 @@ void* operator new[](std::size_t size) {
 // The non-throwing forms too: left to the library, they would pair its allocator with the
 // free() below.
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    allocations.fetch_add(1, std::memory_order_relaxed);
+    Count(size);
     return std::malloc(size ? size : 1);
 }
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {

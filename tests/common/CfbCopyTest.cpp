@@ -102,6 +102,77 @@ TEST(CfbCopy, CopyIntoANewFileIsCompact) {
 
 // Into a destination that holds elements already, the copy merges: streams of the same name
 // are replaced, others stay.
+// The compact copy can take some streams from memory: replaced ones keep their place, missing
+// ones are added in name order, and the result is as compact as any other copy.
+TEST(CfbCopy, CopyWithReplacementsIsCompactAndExact) {
+    ScratchDir dir;
+    Tree tree = AssetLikeTree();
+    tree.erase("Images/Love7");
+    const auto file = dir / "WinData.stg";
+    ASSERT_EQ(cfbtest::BuildFile(file, tree), 0);
+    const auto big = Pattern(70000, 400);
+    const auto small = Pattern(100, 401);
+    const auto added = Pattern(4096, 402);
+    const cfb::StreamReplacement replacements[] = {
+        {u"Images", u"Love1", big},   // ordinary sectors to ordinary sectors
+        {u"Music", u"Love3", small},  // into the mini stream
+        {u"Images", u"Love7", added}, // missing: added
+        {u"Music", u"Empty", big},    // an empty stream gains bytes
+    };
+    const auto copy = dir / "WinData38746834.stg";
+    {
+        std::shared_ptr<cfb::Storage> from, to;
+        ASSERT_EQ(cfb::OpenCompoundFile(file, kReadShared, from), 0);
+        ASSERT_EQ(cfb::OpenCompoundFile(copy, cfb::kModeCreate | kRW, to), 0);
+        ASSERT_EQ(from->CopyTo(*to, replacements), 0);
+    }
+    tree["Images/Love1"] = big;
+    tree["Music/Love3"] = small;
+    tree["Images/Love7"] = added;
+    tree["Music/Empty"] = big;
+    cfb::CheckReport after;
+    ASSERT_EQ(cfb::CheckFile(copy, after), 0);
+    EXPECT_TRUE(after.problems.empty()) << after.problems.front();
+    EXPECT_EQ(after.freeSectors, 0u);
+    EXPECT_EQ(after.sectors, MinimalSectors(tree));
+    Tree back;
+    ASSERT_EQ(cfbtest::ReadTree(copy, back), 0);
+    EXPECT_TRUE(back == tree);
+}
+
+TEST(CfbCopy, ReplacementsThatCannotBeMadeAreRefused) {
+    ScratchDir dir;
+    ASSERT_EQ(cfbtest::BuildFile(dir / "a.stg", {{"Images/Love1", Pattern(5000, 1)}}), 0);
+    const auto bytes = Pattern(10, 2);
+    struct Row {
+        const char* what;
+        std::vector<cfb::StreamReplacement> replacements;
+        int result;
+    };
+    const Row rows[] = {
+        {"no such storage", {{u"Music", u"Love1", bytes}}, cfb::kErrNotFound},
+        {"the same stream twice", {{u"Images", u"Love1", bytes}, {u"Images", u"Love1", bytes}},
+         cfb::kErrInvalidArgument},
+        {"the same new stream twice", {{u"Images", u"Win", bytes}, {u"Images", u"WIN", bytes}},
+         cfb::kErrInvalidArgument},
+        {"a bad name", {{u"Images", u"a/b!", bytes}}, cfb::kErrInvalidName},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::shared_ptr<cfb::Storage> from, to;
+        ASSERT_EQ(cfb::OpenCompoundFile(dir / "a.stg", kReadShared, from), 0);
+        ASSERT_EQ(cfb::OpenCompoundFile(dir / "b.stg", cfb::kModeCreate | kRW, to), 0);
+        EXPECT_EQ(from->CopyTo(*to, r.replacements), r.result);
+    }
+    // Only into the empty root of another file.
+    std::shared_ptr<cfb::Storage> from, to, images;
+    ASSERT_EQ(cfb::OpenCompoundFile(dir / "a.stg", kReadShared, from), 0);
+    ASSERT_EQ(cfb::OpenCompoundFile(dir / "c.stg", cfb::kModeCreate | kRW, to), 0);
+    ASSERT_EQ(to->CreateStorage(u"Images", cfb::kModeCreate | kRW, images), 0);
+    const cfb::StreamReplacement one[] = {{u"Images", u"Love1", bytes}};
+    EXPECT_EQ(from->CopyTo(*to, one), cfb::kErrInvalidArgument);
+}
+
 TEST(CfbCopy, CopyIntoAFilledStorageMerges) {
     ScratchDir dir;
     ASSERT_EQ(cfbtest::BuildFile(dir / "a.stg", {{"Images/Love1", Pattern(5000, 1)},

@@ -1,5 +1,6 @@
 #include "CfbTestSupport.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -217,6 +218,12 @@ std::string ChildProcess::ReadAll() {
         captured.append(buffer, static_cast<std::size_t>(n));
     }
     return captured;
+}
+
+void ChildProcess::Kill(int signal) {
+    if (pid_ > 0) {
+        kill(pid_, signal);
+    }
 }
 
 int ChildProcess::Finish() {

@@ -64,6 +64,8 @@ public:
     void SendAndClose(const std::string& input);
     // Closes the child's standard input and waits for it; returns its exit status.
     int Finish();
+    // Sends the child a signal, as a user or the system would.
+    void Kill(int signal);
 
 private:
     int pid_ = -1;

@@ -1,9 +1,12 @@
 #include "CompoundStorage.h"
 
+#include "AllocationCounter.h"
 #include "CfbStorage.h"
 #include "CfbTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -176,20 +179,47 @@ TEST_F(CompoundStorageTest, WholeTreeCopyThroughRoots) {
     EXPECT_EQ(a.size(), 4u);
 }
 
-// A version 4 stream of more than 4 GiB reports only the low 32 bits of its size.
-TEST(CompoundStorageSize, LowBitsOfAHugeStream) {
+// A stream whose size says more than its chain holds is refused when it is opened, before any
+// reader sizes a buffer by it, and nothing near that size is ever asked for.
+TEST(CompoundStorageSize, ADamagedSizeFailsAtOnceWithoutAHugeAllocation) {
     ScratchDir dir;
-    auto bytes = cfbtest::ReadFileBytes(WZ_TEST_DATA_DIR "/cfb/good-version4.stg");
-    // Entry 1 (Images/Big, 5000 bytes) of the directory in sector 1: 4 GiB more.
-    bytes[2 * 4096 + 128 + 0x7C] = 1;
-    cfbtest::WriteFileBytes(dir / "v4.stg", bytes);
-    wz::CompoundStorage storage;
-    ASSERT_TRUE(storage.Open(dir / "v4.stg", true, false));
-    ASSERT_TRUE(storage.OpenStorage(u"Images", true));
-    ASSERT_TRUE(storage.OpenStream(u"Big", true));
-    std::uint32_t size = 0;
-    ASSERT_TRUE(storage.GetStreamSize(&size));
-    EXPECT_EQ(size, 5000u);
+    struct Row {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        std::u16string storage;
+        std::u16string stream;
+    };
+    std::vector<Row> rows;
+    // Version 4, Images/Big of 5000 bytes (entry 1 of the directory in sector 1): 4 GiB more.
+    rows.push_back({"version 4, over 4 GiB",
+                    cfbtest::ReadFileBytes(WZ_TEST_DATA_DIR "/cfb/good-version4.stg"), u"Images",
+                    u"Big"});
+    rows.back().bytes[2 * 4096 + 128 + 0x7C] = 1;
+    // Version 3, a size field of 0xFFFFFFFF.
+    ASSERT_EQ(cfbtest::BuildFile(dir / "v3.stg", {{"Images/Love2", cfbtest::Pattern(5000, 2)}}),
+              cfb::kOk);
+    rows.push_back({"version 3, 0xFFFFFFFF", cfbtest::ReadFileBytes(dir / "v3.stg"), u"Images",
+                    u"Love2"});
+    const std::u16string name = u"Love2";
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(name.data());
+    auto& v3 = rows.back().bytes;
+    auto at = std::search(v3.begin() + 512, v3.end(), raw, raw + name.size() * 2);
+    ASSERT_NE(at, v3.end());
+    std::fill_n(at + 0x78, 4, 0xFF);
+
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        cfbtest::WriteFileBytes(dir / "damaged.stg", r.bytes);
+        wz::CompoundStorage storage;
+        ASSERT_TRUE(storage.Open(dir / "damaged.stg", true, false));
+        ASSERT_TRUE(storage.OpenStorage(r.storage, true));
+        wz::testkit::TakeLargestAllocation();
+        std::vector<std::uint8_t> out;
+        EXPECT_FALSE(storage.ReadWholeStream(r.stream, out));
+        EXPECT_EQ(storage.result(), cfb::kErrCorrupt);
+        EXPECT_TRUE(out.empty());
+        EXPECT_LT(wz::testkit::TakeLargestAllocation(), r.bytes.size());
+    }
 }
 
 } // namespace

@@ -29,12 +29,20 @@ const wz::MessageBoxRequest kScratchFailed{
     "Файл WinData38746834.stg отсутствует, поврежден или занят другим приложением.)",
     wz::MessageIcon::Exclamation, wz::MessageOwner::ActiveWindow};
 
-wz::MessageBoxRequest SourceFailed(const std::string& path) {
-    return {"WZolvikCreator",
-            "Error: Can't open or read file " + path +
-                " or out of memory !\n(Ошибка: Невозможно открыть или читать файл " + path +
-                " или не хватает памяти !)",
-            wz::MessageIcon::Exclamation, wz::MessageOwner::ActiveWindow};
+// A failure's message, with the system's reason on a line of its own.
+wz::MessageBoxRequest WithReason(wz::MessageBoxRequest request, const std::string& reason) {
+    request.text += "\n" + reason;
+    return request;
+}
+
+wz::MessageBoxRequest SourceFailed(const std::string& path, const std::string& reason = {}) {
+    wz::MessageBoxRequest request{
+        "WZolvikCreator",
+        "Error: Can't open or read file " + path +
+            " or out of memory !\n(Ошибка: Невозможно открыть или читать файл " + path +
+            " или не хватает памяти !)",
+        wz::MessageIcon::Exclamation, wz::MessageOwner::ActiveWindow};
+    return reason.empty() ? request : WithReason(request, reason);
 }
 
 // Raises an exception below the stream loop when it reaches one chosen source file.
@@ -44,11 +52,12 @@ public:
     std::string throwAt;
 
 protected:
-    bool ReadSource(const std::string& path, std::vector<std::uint8_t>& bytes) override {
+    bool ReadSource(const std::string& path, std::vector<std::uint8_t>& bytes,
+                    std::string& reason) override {
         if (path == throwAt) {
             throw std::bad_alloc();
         }
-        return wz::AssetUpdate::ReadSource(path, bytes);
+        return wz::AssetUpdate::ReadSource(path, bytes, reason);
     }
 };
 
@@ -217,13 +226,14 @@ TEST_F(SaveChangesTest, TheSameFileOnTwoSlotsLandsInBoth) {
     ExpectSavedAs(expected);
 }
 
-// Every source failure stops Save at its slot: the earlier slots are written, the message
-// names the file, and all pending changes stay for the next attempt.
-TEST_F(SaveChangesTest, ASourceThatCannotBeReadStopsAtItsSlot) {
+// Every source failure stops Save before anything is written: the message names the file and
+// says why, the asset file is untouched, and all pending changes stay for the next attempt.
+TEST_F(SaveChangesTest, ASourceThatCannotBeReadStopsSaveBeforeAnyWrite) {
     // Each makes a bad source in the sources folder and answers its path.
     struct Row {
         const char* what;
         std::function<std::string(const fs::path&)> badSource;
+        const char* reason;
     };
     const Row rows[] = {
         {"deleted after the drop",
@@ -231,59 +241,63 @@ TEST_F(SaveChangesTest, ASourceThatCannotBeReadStopsAtItsSlot) {
              WriteFile(src / "gone.jpg", Pattern(100, 1));
              fs::remove(src / "gone.jpg");
              return (src / "gone.jpg").string();
-         }},
+         },
+         "No such file or directory"},
         {"empty",
          [](const fs::path& src) {
              WriteFile(src / "empty.jpg", {});
              return (src / "empty.jpg").string();
-         }},
+         },
+         "the file is empty"},
         {"a folder",
          [](const fs::path& src) {
              fs::create_directory(src / "dir.jpg");
              return (src / "dir.jpg").string();
-         }},
+         },
+         "not a regular file"},
         {"a name with a percent sign, gone",
-         [](const fs::path& src) { return (src / "100%s.jpg").string(); }},
+         [](const fs::path& src) { return (src / "100%s.jpg").string(); },
+         "No such file or directory"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         ASSERT_TRUE(WriteAssetFile(asset, content));
+        const Bytes before = ReadFile(asset);
         update.RestoreLastCopy();
         sink.shown.clear();
-        const Bytes first = Pattern(5000, 31);
-        const Bytes third = Pattern(5000, 33);
         const std::string bad = r.badSource(folder / "src");
-        Drop(true, 2, {Source("a.jpg", first), bad, Source("c.jpg", third)});
+        Drop(true, 2, {Source("a.jpg", Pattern(5000, 31)), bad, Source("c.jpg", Pattern(5000, 33))});
         Drop(false, 0, {Source("m.mid", Pattern(50, 3))});
         host.rebuilds = 0;
 
         update.SaveChanges();
         ASSERT_EQ(sink.shown.size(), 1u);
-        EXPECT_EQ(sink.shown[0], SourceFailed(bad));
+        EXPECT_EQ(sink.shown[0], SourceFailed(bad, r.reason));
         EXPECT_EQ(host.rebuilds, 0) << "no rebuild after a failure";
         ExpectAllPending(3, 1);
-        AssetContent expected = content;
-        expected["Images/Love3"] = first; // written before the failure, not compacted
-        EXPECT_EQ(ReadAssetFile(asset), expected);
+        EXPECT_EQ(ReadFile(asset), before);
         EXPECT_FALSE(fs::exists(folder / "WinData38746834.stg"));
     }
 }
 
-TEST_F(SaveChangesTest, AStreamMissingFromTheFileFailsItsSlot) {
+// A slot whose stream is missing from the file is written as a new stream; the storage that
+// holds it must exist.
+TEST_F(SaveChangesTest, AStreamMissingFromTheFileIsAdded) {
     AssetContent partial = content;
     partial.erase("Music/Love4");
     ASSERT_TRUE(WriteAssetFile(asset, partial));
-    const std::string file = Source("four.mid", Pattern(300, 4));
-    Drop(false, 3, {file});
+    const Bytes bytes = Pattern(300, 4);
+    Drop(false, 3, {Source("four.mid", bytes)});
     update.SaveChanges();
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], SourceFailed(file));
-    EXPECT_EQ(ReadAssetFile(asset).count("Music/Love4"), 0u) << "no stream is ever added";
-    ExpectAllPending(0, 1);
+    EXPECT_EQ(sink.shown[0], kDone);
+    AssetContent expected = content;
+    expected["Music/Love4"] = bytes;
+    ExpectSavedAs(expected);
 }
 
-TEST_F(SaveChangesTest, AnAssetFileThatCannotBeOpenedStopsBeforeItsPass) {
-    // No storage "Music": the picture pass is written, the music pass cannot open.
+TEST_F(SaveChangesTest, AnAssetFileThatCannotBeOpenedStopsSaveBeforeAnyWrite) {
+    // No storage "Music": nothing is written, not even the pictures.
     AssetContent noMusic;
     for (const auto& [path, bytes] : content) {
         if (path.rfind("Music/", 0) != 0) {
@@ -291,27 +305,22 @@ TEST_F(SaveChangesTest, AnAssetFileThatCannotBeOpenedStopsBeforeItsPass) {
         }
     }
     ASSERT_TRUE(WriteAssetFile(asset, noMusic));
-    const Bytes picture = Pattern(9000, 8);
-    Drop(true, 0, {Source("p.jpg", picture)});
+    const Bytes before = ReadFile(asset);
+    Drop(true, 0, {Source("p.jpg", Pattern(9000, 8))});
     Drop(false, 0, {Source("m.mid", Pattern(90, 9))});
     update.SaveChanges();
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kOpenFailed);
-    wz::CompoundStorage check;
-    ASSERT_TRUE(check.Open(asset, true, false));
-    ASSERT_TRUE(check.OpenStorage(u"Images", true));
-    Bytes stored;
-    ASSERT_TRUE(check.ReadWholeStream(u"Love1", stored));
-    EXPECT_EQ(stored, picture);
-    check.CloseAll();
+    EXPECT_EQ(sink.shown[0], WithReason(kOpenFailed, "the file has no storage \"Music\""));
+    EXPECT_EQ(ReadFile(asset), before);
     ExpectAllPending(1, 1);
 
-    // And with the file gone altogether, the first pass cannot open either.
+    // And with the file gone altogether.
     fs::remove(asset);
     sink.shown.clear();
     update.SaveChanges();
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kOpenFailed);
+    EXPECT_EQ(sink.shown[0], WithReason(kOpenFailed, "file not found"));
+    EXPECT_FALSE(fs::exists(asset));
 }
 
 TEST_F(SaveChangesTest, SaveFailsWhileTheGameHoldsTheFile) {
@@ -323,22 +332,21 @@ TEST_F(SaveChangesTest, SaveFailsWhileTheGameHoldsTheFile) {
         update.SaveChanges();
     }
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kOpenFailed);
+    EXPECT_EQ(sink.shown[0], WithReason(kOpenFailed, "the file is in use by another open"));
     EXPECT_EQ(ReadFile(asset), before);
     ExpectAllPending(1, 0);
 }
 
-TEST_F(SaveChangesTest, AScratchFileThatCannotBeMadeKeepsTheWrittenReplacements) {
+TEST_F(SaveChangesTest, AScratchFileThatCannotBeMadeLeavesTheAssetFileAlone) {
     const fs::path scratch = folder / "WinData38746834.stg";
     fs::create_directories(scratch / "in the way");
+    const Bytes before = ReadFile(asset);
     const Bytes picture = Pattern(7000, 12);
     Drop(true, 21, {Source("jacket.jpg", picture)});
     update.SaveChanges();
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kScratchFailed);
-    AssetContent expected = content;
-    expected["Images/Jacket"] = picture;
-    EXPECT_EQ(ReadAssetFile(asset), expected);
+    EXPECT_EQ(sink.shown[0].text.rfind(kScratchFailed.text + "\n", 0), 0u) << sink.shown[0].text;
+    EXPECT_EQ(ReadFile(asset), before);
     EXPECT_TRUE(fs::exists(scratch / "in the way"));
     ExpectAllPending(1, 0);
 
@@ -349,11 +357,13 @@ TEST_F(SaveChangesTest, AScratchFileThatCannotBeMadeKeepsTheWrittenReplacements)
     update.SaveChanges();
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0], kDone);
+    AssetContent expected = content;
+    expected["Images/Jacket"] = picture;
     ExpectSavedAs(expected);
 }
 
-// An exception below the stream loop cleans up and shows the source message, then reaches
-// the dispatcher, which adds its own; nothing is lost.
+// An exception while the sources are read shows the source message, then reaches the
+// dispatcher, which adds its own; nothing is lost.
 TEST_F(SaveChangesTest, AnExceptionInAPhaseShowsItsMessageThenTheDispatchers) {
     const Bytes first = Pattern(5000, 41);
     const std::string boom = Source("boom.jpg", Pattern(5000, 42));
@@ -367,9 +377,7 @@ TEST_F(SaveChangesTest, AnExceptionInAPhaseShowsItsMessageThenTheDispatchers) {
               "команду: out of memory)");
     EXPECT_EQ(sink.shown[1].icon, wz::MessageIcon::Exclamation);
     ExpectAllPending(2, 0);
-    AssetContent expected = content;
-    expected["Images/Love1"] = first;
-    EXPECT_EQ(ReadAssetFile(asset), expected);
+    EXPECT_EQ(ReadAssetFile(asset), content);
     EXPECT_TRUE(update.TestAssetFile()) << "the phase closed the file";
 }
 
