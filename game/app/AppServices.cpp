@@ -56,6 +56,9 @@ void AppServices::PlayKnock() {
 }
 
 bool AppServices::SaveSettings() {
+    if (savingStopped_) {
+        return false;
+    }
     return wz::SaveSettings(state_, host_, settingsFile_);
 }
 

@@ -41,7 +41,11 @@ public:
     void StartMusic() override;
     void CloseMusic() override;
     void PlayKnock() override;
+    // Writes nothing once StopSavingSettings has been called.
     bool SaveSettings() override;
+    // The program is being ended from outside: whatever the player was in the middle of (a name
+    // being entered, keys being defined) does not reach the settings file.
+    void StopSavingSettings() { savingStopped_ = true; }
 
 private:
     // Hands the music's end-of-play notices to the music, on the game's thread.
@@ -52,6 +56,7 @@ private:
     GameHost& host_;
     std::filesystem::path settingsFile_;
     PostToGameThread post_;
+    bool savingStopped_ = false;
 
     AudioDevice device_;
     MusicNoticeQueue notices_;

@@ -1,5 +1,9 @@
 #include "DisplayCheck.h"
 
+#include "ErrorLine.h"
+
+#include <string>
+
 namespace wz {
 
 MessageBoxRequest DisplayTooShallowMessage() {
@@ -13,6 +17,8 @@ bool CheckDisplayDepth(int bitsPerPixel, MessageBoxSink& messages) {
     if (bitsPerPixel > 8) {
         return true;
     }
+    WriteErrorLine("fatal error: the display has " + std::to_string(bitsPerPixel) +
+                   " bits per pixel; the game needs more than 256 colours");
     messages.ShowMessage(DisplayTooShallowMessage());
     return false;
 }

@@ -3,6 +3,7 @@
 #include "DisplayCheck.h"
 #include "HighScores.h"
 #include "SettingsFile.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -89,18 +90,36 @@ bool GameProgram::Start() {
 }
 
 int GameProgram::Finish(int loopResult) {
+    if (window_ != nullptr) {
+        // Stops the timers and closes the music; a window closed already has done so.
+        window_->close();
+    }
     assets_.FreePictures();
     assets_.RemoveKnockSound();
     assets_.RemoveMusicTrack();
     return loopResult;
 }
 
-int RunGameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup) {
-    GameProgram program(messages, dialogs, std::move(setup));
-    if (!program.Start()) {
-        return -1;
+void GameProgram::EndOnSignal() {
+    if (services_ != nullptr) {
+        services_->StopSavingSettings();
     }
-    return program.Finish(QApplication::exec());
+    QApplication::exit(0);
+}
+
+int RunGameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup,
+                   int* endedBySignal) {
+    GameProgram program(messages, dialogs, std::move(setup));
+    const TerminationSignals stopSignals([&program](int) { program.EndOnSignal(); });
+    int result = -1;
+    if (program.Start()) {
+        // A signal taken while starting has left no loop to end; the loop is not entered then.
+        result = program.Finish(stopSignals.Received() != 0 ? 0 : QApplication::exec());
+    }
+    if (endedBySignal != nullptr) {
+        *endedBySignal = stopSignals.Received();
+    }
+    return result;
 }
 
 } // namespace wz

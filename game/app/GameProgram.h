@@ -41,8 +41,12 @@ public:
     // The start-up steps. False when the program must end at once with exit code -1; the
     // failing step has shown its message and nothing acquired is kept.
     bool Start();
-    // The steps after the event loop; returns the program's exit code.
+    // The steps after the event loop; returns the program's exit code. A window still open (the
+    // loop was ended from outside) is closed first, through its ordinary close path.
     int Finish(int loopResult);
+    // Ends the run on a termination signal: every event loop, the modal dialogs' included, is
+    // left, nothing more is saved, and Finish then does the rest.
+    void EndOnSignal();
 
     GameState& State() { return state_; }
     AssetLoader& Assets() { return assets_; }
@@ -60,7 +64,9 @@ private:
     std::unique_ptr<GameFlow> flow_;
 };
 
-// The whole program over a running QApplication: Start, the event loop, Finish.
-int RunGameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup = {});
+// The whole program over a running QApplication: Start, the event loop, Finish. SIGTERM, SIGINT
+// and SIGHUP end it the same way; the signal that did is put in endedBySignal (0 when none).
+int RunGameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup = {},
+                   int* endedBySignal = nullptr);
 
 } // namespace wz

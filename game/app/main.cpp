@@ -2,6 +2,7 @@
 #include "GameProgram.h"
 #include "QtGameDialogs.h"
 #include "QtMessageBoxes.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 
@@ -34,8 +35,17 @@ int main(int argc, char** argv) {
     // Whole-number scaling keeps every frame pixel a sharp square on high-DPI screens.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
-    QApplication app(argc, argv);
-    wz::QtMessageBoxes messages;
-    wz::QtGameDialogs dialogs;
-    return wz::RunGameProgram(messages, dialogs);
+    int code = 0;
+    int signal = 0;
+    {
+        QApplication app(argc, argv);
+        wz::QtMessageBoxes messages;
+        wz::QtGameDialogs dialogs;
+        code = wz::RunGameProgram(messages, dialogs, {}, &signal);
+    }
+    if (signal != 0) {
+        // Cleaned up; whoever started the game still learns that the signal ended it.
+        wz::EndBySignal(signal);
+    }
+    return code;
 }

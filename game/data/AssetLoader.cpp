@@ -1,5 +1,7 @@
 #include "AssetLoader.h"
 
+#include "AssetDiagnosis.h"
+#include "ErrorLine.h"
 #include "GameState.h"
 #include "LevelNames.h"
 #include "MessageBox.h"
@@ -31,6 +33,15 @@ MessageBoxRequest NoMusicMessage() {
             MessageIcon::Stop, MessageOwner::ActiveWindow};
 }
 
+namespace {
+
+// The fatal message's line on the standard error stream, naming what could not be read and why.
+void TellPictureFailure(const std::filesystem::path& file, std::u16string_view picture) {
+    WriteErrorLine("fatal error: " + DescribeAssetFailure(file, kImagesStorage, picture));
+}
+
+} // namespace
+
 AssetLoader::AssetLoader(GameState& state, MessageBoxSink& messages,
                          std::filesystem::path assetFile)
     : state_(state), messages_(messages), assetFile_(std::move(assetFile)) {}
@@ -60,6 +71,8 @@ bool AssetLoader::LoadStartupPictures() {
     framePicture_.reset();
     tilePicture_.reset();
 
+    // The picture being read, for the error line; a failure before it is found on the way.
+    std::u16string_view reading = kJacketPicture;
     bool loaded = pictureStorage_.Open(assetFile_, true, false) &&
                   pictureStorage_.OpenStorage(kImagesStorage, true);
     if (loaded) {
@@ -67,15 +80,18 @@ bool AssetLoader::LoadStartupPictures() {
         loaded = backgroundPicture_ != nullptr;
     }
     if (loaded) {
+        reading = levelPictureNames[0];
         framePicture_ = ReadPicture(levelPictureNames[0]);
         loaded = framePicture_ != nullptr;
     }
     if (loaded) {
+        reading = kTilesPicture;
         tilePicture_ = ReadPicture(kTilesPicture);
         loaded = tilePicture_ != nullptr;
     }
     if (!loaded) {
         FreePictures();
+        TellPictureFailure(assetFile_, reading);
         messages_.ShowMessage(AssetFileFatalMessage());
         return false;
     }
@@ -132,6 +148,7 @@ bool AssetLoader::ExtractTitleMusic() {
 bool AssetLoader::LoadBackgroundPicture(std::u16string_view name) {
     std::unique_ptr<Picture> picture = ReadPicture(name);
     if (picture == nullptr) {
+        TellPictureFailure(assetFile_, name);
         messages_.ShowMessage(AssetFileFatalMessage());
         return false;
     }

@@ -80,9 +80,22 @@ void DecodeSettings(const SettingsBytes& bytes, GameState& state) {
 }
 
 SettingsRead ReadSettingsFile(const std::filesystem::path& file, GameState& state) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return SettingsRead::Missing;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return SettingsRead::NotAFile;
+    }
+    // The name may have been given to a FIFO since: without O_NONBLOCK its open would wait for
+    // a writer, and the kind is checked again on what was opened.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return SettingsRead::Missing;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return SettingsRead::NotAFile;
     }
     // One byte more than the layout tells a grown file from a good one without asking for the
     // size first, which a file being replaced could change in between.
@@ -106,6 +119,17 @@ SettingsRead ReadSettingsFile(const std::filesystem::path& file, GameState& stat
     std::memcpy(bytes.data(), buffer.data(), kSettingsFileSize);
     DecodeSettings(bytes, state);
     return SettingsRead::Loaded;
+}
+
+bool KeepDamagedSettingsFile(const std::filesystem::path& file) {
+    const std::string kept = file.string() + std::string(kDamagedSettingsSuffix);
+    // An older damaged file goes, but a folder, link or anything else by that name is the
+    // player's, not ours.
+    struct stat info {};
+    if (::lstat(kept.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return false;
+    }
+    return ::rename(file.c_str(), kept.c_str()) == 0;
 }
 
 bool WriteSettingsFile(const std::filesystem::path& file, const GameState& state) {
@@ -142,9 +166,21 @@ bool SaveSettings(const GameState& state, MessageBoxSink& messages,
 }
 
 void LoadSettings(GameState& state, MessageBoxSink& messages, const std::filesystem::path& file) {
-    if (ReadSettingsFile(file, state) != SettingsRead::Loaded) {
-        SaveSettings(state, messages, file);
+    switch (ReadSettingsFile(file, state)) {
+    case SettingsRead::Loaded:
+        return;
+    case SettingsRead::WrongSize:
+        // The player's keys and scores may still be read out of it; the defaults only take
+        // its place once it is safe beside it.
+        if (!KeepDamagedSettingsFile(file)) {
+            return;
+        }
+        break;
+    case SettingsRead::Missing:
+    case SettingsRead::NotAFile:
+        break;
     }
+    SaveSettings(state, messages, file);
 }
 
 } // namespace wz

@@ -35,11 +35,20 @@ SettingsBytes EncodeSettings(const GameState& state);
 // Takes every value as stored into the state; nothing is validated.
 void DecodeSettings(const SettingsBytes& bytes, GameState& state);
 
-enum class SettingsRead { Loaded, Missing, WrongSize };
+// Where a damaged settings file is kept before the defaults take its place.
+inline constexpr std::string_view kDamagedSettingsSuffix = ".bad";
 
-// Reads the file into the state when it is exactly 358 bytes long; otherwise the state is left
-// as it was.
+// NotAFile: a folder, FIFO, device or socket by that name, which is never opened for reading
+// (a FIFO would block the game before its window appears).
+enum class SettingsRead { Loaded, Missing, NotAFile, WrongSize };
+
+// Reads the file into the state when it is a regular file exactly 358 bytes long; otherwise the
+// state is left as it was.
 SettingsRead ReadSettingsFile(const std::filesystem::path& file, GameState& state);
+
+// Moves a damaged settings file to its name with ".bad" added, replacing an older regular file
+// of that name but nothing else. False when it stays where it is.
+bool KeepDamagedSettingsFile(const std::filesystem::path& file);
 
 // Writes the whole file beside the old one and renames it over it, so a failed save keeps the
 // old file. Returns false when nothing was replaced; no scratch file is left behind then.
@@ -49,7 +58,9 @@ bool WriteSettingsFile(const std::filesystem::path& file, const GameState& state
 // SaveSettings shows "Error: Can't open file: WinZolvik.cfg" when the file cannot be written.
 bool SaveSettings(const GameState& state, MessageBoxSink& messages,
                   const std::filesystem::path& file = kSettingsFileName);
-// Reads the file; a missing file or one of the wrong size is replaced by the values held now.
+// Reads the file; a missing file, or anything by that name that is not a regular file, is
+// replaced by the values held now. So is a file of the wrong size, once it has been kept as
+// "WinZolvik.cfg.bad"; when it cannot be kept it stays, and the game runs on the values held now.
 void LoadSettings(GameState& state, MessageBoxSink& messages,
                   const std::filesystem::path& file = kSettingsFileName);
 

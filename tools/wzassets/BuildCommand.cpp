@@ -3,6 +3,7 @@
 #include "CfbErrors.h"
 #include "CfbStorage.h"
 #include "DefaultContent.h"
+#include "ScratchFileGuard.h"
 #include "WzAssets.h"
 
 #include <algorithm>
@@ -202,7 +203,9 @@ bool WriteAssetFile(const fs::path& out, const std::vector<BuiltElement>& elemen
     // The scratch file lies beside OUT, so that the final rename stays on one file system.
     const fs::path folder = out.has_parent_path() ? out.parent_path() : fs::path(".");
     std::string pattern = (folder / ("." + out.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
+    // A build stopped from the terminal or by the session ending takes its scratch file along.
+    ScratchFileGuard guard;
+    const int fd = guard.Create(pattern);
     if (fd < 0) {
         error = "cannot write in " + folder.string() + ": " + std::strerror(errno);
         return false;
@@ -213,20 +216,19 @@ bool WriteAssetFile(const fs::path& out, const std::vector<BuiltElement>& elemen
     ::fchmod(fd, 0666 & ~mask);
     ::close(fd);
     const fs::path scratch = pattern;
-    bool ok = WriteTree(scratch, elements, error);
-    if (ok) {
+    const bool written = WriteTree(scratch, elements, error);
+    return guard.Finish([&] {
+        if (!written) {
+            return false;
+        }
         std::error_code ec;
         fs::rename(scratch, out, ec);
         if (ec) {
             error = "cannot replace " + out.string() + ": " + ec.message();
-            ok = false;
+            return false;
         }
-    }
-    if (!ok) {
-        std::error_code ignore;
-        fs::remove(scratch, ignore);
-    }
-    return ok;
+        return true;
+    });
 }
 
 int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

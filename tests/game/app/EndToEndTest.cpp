@@ -2,6 +2,7 @@
 // sent with xdotool, screenshots taken with ImageMagick's import.
 
 #include "AssetLoader.h"
+#include "BuiltGameSupport.h"
 #include "GameState.h"
 #include "MessageBox.h"
 
@@ -14,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <functional>
 
@@ -29,16 +29,6 @@ bool HaveTools() {
             return false;
     }
     return fs::exists(WZ_BINARY_DIR "/bin/WinZolvik") && fs::exists(WZ_BINARY_DIR "/WinData.stg");
-}
-
-bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition())
-            return true;
-        QThread::msleep(50);
-    }
-    return condition();
 }
 
 struct NoMessages : MessageBoxSink {

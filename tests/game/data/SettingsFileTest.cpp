@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <sys/resource.h>
@@ -41,8 +42,10 @@ protected:
         fs::remove_all(folder);
     }
 
-    std::vector<std::uint8_t> FileBytes() const {
-        std::ifstream in(file, std::ios::binary);
+    fs::path Kept() const { return folder / "WinZolvik.cfg.bad"; }
+    std::vector<std::uint8_t> FileBytes() const { return FileBytes(file); }
+    static std::vector<std::uint8_t> FileBytes(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     void WriteBytes(const std::vector<std::uint8_t>& bytes) const {
@@ -122,7 +125,8 @@ TEST_F(SettingsFileTest, ValuesRoundTripUnchecked) {
     EXPECT_EQ(bytes[69], 0x04);
 }
 
-// Only a file of exactly 358 bytes is taken; any other is replaced by the values held now.
+// Only a file of exactly 358 bytes is taken; any other is kept as "WinZolvik.cfg.bad", replacing
+// the one kept before, and replaced by the values held now.
 TEST_F(SettingsFileTest, OnlyAFileOfTheExactSizeIsTaken) {
     const std::vector<std::uint8_t> good = Bytes(SampleState());
     const std::vector<std::uint8_t> defaults = Bytes(wz::GameState{});
@@ -148,7 +152,95 @@ TEST_F(SettingsFileTest, OnlyAFileOfTheExactSizeIsTaken) {
         const auto after = FileBytes();
         EXPECT_EQ(after.size(), 358u) << c.name;
         EXPECT_EQ(after, c.taken ? good : defaults) << c.name;
+        if (!c.taken) {
+            EXPECT_EQ(FileBytes(Kept()), bytes) << c.name;
+        }
     }
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_EQ(EntriesInFolder(), 2u);
+}
+
+// Anything but a regular file by that name is never opened for reading, so a FIFO cannot hold
+// the game up: it counts as missing, and the defaults take its place. A folder cannot be
+// replaced, which the save's message says.
+TEST_F(SettingsFileTest, NameThatIsNotAFileCountsAsMissing) {
+    struct Case {
+        const char* name;
+        std::function<bool()> make;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"FIFO", [&] { return ::mkfifo(file.c_str(), 0644) == 0; }, true},
+        {"device", [&] { return ::symlink("/dev/zero", file.c_str()) == 0; }, true},
+        {"folder", [&] { return fs::create_directory(file); }, false},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        sink.shown.clear();
+        ASSERT_TRUE(c.make()) << c.name;
+
+        wz::GameState settings = SampleState();
+        EXPECT_EQ(wz::ReadSettingsFile(file, settings), wz::SettingsRead::NotAFile) << c.name;
+        wz::LoadSettings(settings, sink, file);
+        EXPECT_EQ(settings.highScores, SampleState().highScores) << c.name;
+        if (c.replaced) {
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file))) << c.name;
+            EXPECT_EQ(FileBytes(), Bytes(SampleState())) << c.name;
+            EXPECT_TRUE(sink.shown.empty()) << c.name;
+        } else {
+            EXPECT_TRUE(fs::is_directory(file)) << c.name;
+            ASSERT_EQ(sink.shown.size(), 1u) << c.name;
+            EXPECT_EQ(sink.shown[0], kSaveFailed) << c.name;
+        }
+        // Neither a kept copy nor a scratch file.
+        EXPECT_EQ(EntriesInFolder(), 1u) << c.name;
+    }
+}
+
+// A damaged file is kept only where that replaces nothing but an older regular file; when it
+// cannot be kept it stays as it is, and the game runs on the defaults without writing them.
+TEST_F(SettingsFileTest, DamagedFileIsKeptBesideWithoutReplacingOtherThings) {
+    const fs::path elsewhere = folder / "elsewhere";
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"nothing", [] {}, true},
+        {"older regular file", [&] { std::ofstream(Kept()) << "older"; }, true},
+        {"folder", [&] { fs::create_directory(Kept()); }, false},
+        {"link to a file",
+         [&] {
+             std::ofstream(elsewhere) << "keep";
+             fs::create_symlink(elsewhere, Kept());
+         },
+         false},
+    };
+    std::vector<std::uint8_t> damaged = Bytes(SampleState());
+    damaged.pop_back();
+    for (const Case& c : cases) {
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        c.make();
+        WriteBytes(damaged);
+
+        wz::GameState settings;
+        wz::LoadSettings(settings, sink, file);
+        EXPECT_EQ(settings.musicOption, 1) << c.name;
+        if (c.kept) {
+            EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Kept()))) << c.name;
+            EXPECT_EQ(FileBytes(Kept()), damaged) << c.name;
+            EXPECT_EQ(FileBytes(), Bytes(wz::GameState{})) << c.name;
+        } else {
+            EXPECT_EQ(FileBytes(), damaged) << c.name;
+        }
+    }
+    EXPECT_TRUE(fs::is_symlink(Kept()));
+    std::string untouched;
+    std::ifstream(elsewhere) >> untouched;
+    EXPECT_EQ(untouched, "keep");
     EXPECT_TRUE(sink.shown.empty());
 }
 

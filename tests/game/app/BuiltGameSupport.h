@@ -1,0 +1,40 @@
+#pragma once
+
+// Running the built game as a separate process: waiting on what it does, with a generous bound
+// in place of a time to assert on.
+
+#include <QProcess>
+#include <QThread>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+namespace wz::test {
+
+// Polls the condition until it holds or the bound has passed; its last answer.
+inline bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition())
+            return true;
+        QThread::msleep(50);
+    }
+    return condition();
+}
+
+// Starts the built game in folder on the offscreen platform, with silent audio and its
+// temporary files in tmp.
+inline bool StartOffscreenGame(QProcess& game, const std::filesystem::path& folder,
+                               const std::filesystem::path& tmp) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    env.insert("TMPDIR", QString::fromStdString(tmp.string()));
+    game.setProcessEnvironment(env);
+    game.setWorkingDirectory(QString::fromStdString(folder.string()));
+    game.start(WZ_BINARY_DIR "/bin/WinZolvik", {});
+    return game.waitForStarted();
+}
+
+} // namespace wz::test
