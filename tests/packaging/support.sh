@@ -36,7 +36,8 @@ install_build() {
 }
 
 # make_deb BUILD VERSION: the Debian package of the build, made by cpack in the scratch folder;
-# prints its path. Ends the test when cpack fails or names the package otherwise.
+# prints its path. Fails, with the reason on stderr, when cpack fails or names the package
+# otherwise; run it as deb=$(make_deb ...) || exit 1.
 make_deb() {
     if ! cpack -G DEB --config "$1/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
         cat "$scratch/cpack.log" >&2
