@@ -1,13 +1,15 @@
 # What `cmake --install` puts in place, and the Debian package made from it with `cpack -G DEB`.
 #
 # Layout under the prefix:
-#   bin/winzolvik, bin/wzolvikcreator   launchers: prepare the player's folder, start the program
-#   bin/wzassets                        the asset tool
+#   games/winzolvik, games/wzolvikcreator  launchers: prepare the player's folder, start the
+#                                       program
+#   games/wzassets                      the asset tool
 #   lib/winzolvik/                      WinZolvik, WZolvikCreator and libJpgToBmp.so side by side,
 #                                       so the editor finds the game beside itself
 #   share/winzolvik/                    the default WinData.stg and the launchers' shared part
 #   share/applications/, share/mime/packages/, share/icons/hicolor/<size>/apps/
-#   share/man/man1, man6, share/doc/winzolvik/
+#   share/metainfo/                     the game's AppStream entry
+#   share/man/man1, man6, share/doc/winzolvik/ (with copyright and changelog.gz)
 #
 # The launchers find the prefix from their own place, so an unpacked package runs anywhere.
 
@@ -15,12 +17,15 @@ if(WZ_BUILD_FUZZ)
   return()
 endif()
 
+# The commands go where Debian keeps games, all three: the editor and the tool serve only the
+# game. (The launchers and the tool find lib/ from one level below the prefix, as from bin/.)
+set(WZ_COMMAND_DIR games)
 set(WZ_PROGRAM_DIR lib/winzolvik)
 set(WZ_DATA_DIR share/winzolvik)
 set(WZ_DIST_DIR ${PROJECT_SOURCE_DIR}/dist)
 
 # Programs and the decoder library. The two GUI programs live in one folder with the library
-# and find it through $ORIGIN; the tool in bin/ looks into that folder.
+# and find it through $ORIGIN; the tool in games/ looks into that folder.
 foreach(program WinZolvik WZolvikCreator)
   if(TARGET ${program})
     set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN")
@@ -32,7 +37,7 @@ if(TARGET JpgToBmp)
 endif()
 if(TARGET wzassets)
   set_target_properties(wzassets PROPERTIES INSTALL_RPATH "$ORIGIN/../${WZ_PROGRAM_DIR}")
-  install(TARGETS wzassets RUNTIME DESTINATION bin)
+  install(TARGETS wzassets RUNTIME DESTINATION ${WZ_COMMAND_DIR})
 endif()
 if(TARGET wz_default_asset_file)
   install(FILES ${CMAKE_BINARY_DIR}/WinData.stg DESTINATION ${WZ_DATA_DIR})
@@ -41,8 +46,8 @@ endif()
 # Launchers and desktop integration: the desktop entries start the launchers, and the MIME
 # type hands asset files to the editor. Installing these is how the editor offers its
 # document type to the desktop.
-install(PROGRAMS ${WZ_DIST_DIR}/winzolvik.sh DESTINATION bin RENAME winzolvik)
-install(PROGRAMS ${WZ_DIST_DIR}/wzolvikcreator.sh DESTINATION bin RENAME wzolvikcreator)
+install(PROGRAMS ${WZ_DIST_DIR}/winzolvik.sh DESTINATION ${WZ_COMMAND_DIR} RENAME winzolvik)
+install(PROGRAMS ${WZ_DIST_DIR}/wzolvikcreator.sh DESTINATION ${WZ_COMMAND_DIR} RENAME wzolvikcreator)
 install(FILES ${WZ_DIST_DIR}/user-folder.sh DESTINATION ${WZ_DATA_DIR})
 install(FILES ${WZ_DIST_DIR}/winzolvik.desktop ${WZ_DIST_DIR}/wzolvikcreator.desktop
         DESTINATION share/applications)
@@ -74,20 +79,36 @@ if(TARGET wz_game_resources AND TARGET WZolvikCreator)
   add_custom_target(wz_icons ALL DEPENDS ${icon_files})
 endif()
 
-# Manual pages, compressed as Debian keeps them (-n: no name or time stamp, same bytes each build).
+# Manual pages and the changelog, compressed as Debian keeps them (-n: no name or time stamp,
+# same bytes each build). Each page is installed under the name of its command; man finds
+# `man WinZolvik` too, as it ignores case.
+function(wz_gzip_file source out)
+  get_filename_component(out_dir ${out} DIRECTORY)
+  add_custom_command(OUTPUT ${out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
+    COMMAND sh -c "gzip -9nc \"$1\" > \"$2\"" sh ${source} ${out}
+    DEPENDS ${source}
+    VERBATIM)
+endfunction()
 set(man_files "")
 foreach(page WinZolvik.6 WZolvikCreator.1 wzassets.1)
   string(REGEX REPLACE ".*\\.([0-9])$" "\\1" section ${page})
-  set(out ${CMAKE_BINARY_DIR}/dist/man/${page}.gz)
-  add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/dist/man
-    COMMAND sh -c "gzip -9nc \"$1\" > \"$2\"" sh ${WZ_DIST_DIR}/man/${page} ${out}
-    DEPENDS ${WZ_DIST_DIR}/man/${page}
-    VERBATIM)
+  string(TOLOWER ${page} command_page)
+  set(out ${CMAKE_BINARY_DIR}/dist/man/${command_page}.gz)
+  wz_gzip_file(${WZ_DIST_DIR}/man/${page} ${out})
   list(APPEND man_files ${out})
   install(FILES ${out} DESTINATION share/man/man${section})
 endforeach()
 add_custom_target(wz_man_pages ALL DEPENDS ${man_files})
+# The package is its own upstream, so its history is changelog.gz, not changelog.Debian.gz.
+set(changelog ${CMAKE_BINARY_DIR}/dist/changelog.gz)
+wz_gzip_file(${WZ_DIST_DIR}/changelog ${changelog})
+add_custom_target(wz_changelog ALL DEPENDS ${changelog})
+install(FILES ${changelog} DESTINATION share/doc/winzolvik)
+
+# The licence in Debian's machine-readable form, and the game's entry for software centres.
+install(FILES ${WZ_DIST_DIR}/copyright DESTINATION share/doc/winzolvik)
+install(FILES ${WZ_DIST_DIR}/org.winzolvik.WinZolvik.metainfo.xml DESTINATION share/metainfo)
 
 # User documentation.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/winzolvik)
@@ -105,8 +126,8 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME winzolvik)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "WinZolvik developers")
-set(CPACK_PACKAGE_CONTACT "WinZolvik developers <winzolvik@example.org>")
+set(CPACK_PACKAGE_VENDOR "The WinZolvik developers")
+set(CPACK_PACKAGE_CONTACT "The WinZolvik developers <winzolvik@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "falling-block puzzle game with its asset editor")
 # The summary above is the first line of the package's description; this is the rest.

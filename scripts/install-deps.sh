@@ -17,6 +17,8 @@ packages=(
   # tools the tests use
   libgsf-bin python3-olefile 7zip xvfb xauth xdotool imagemagick
   desktop-file-utils libxml2-utils shared-mime-info
+  # the Debian package's checks: its policy lint and its software-centre data
+  lintian appstream
 )
 
 missing=()

@@ -8,17 +8,8 @@ build=$1
 version=$2
 . "$(dirname -- "$0")/support.sh"
 
-if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
-    cat "$scratch/cpack.log" >&2
-    fail "cpack failed"
-    finish
-fi
+deb=$(make_deb "$build" "$version") || exit 1
 arch=$(dpkg --print-architecture)
-deb="$scratch/out/winzolvik_${version}_${arch}.deb"
-if [ ! -f "$deb" ]; then
-    fail "no $deb; cpack made: $(ls "$scratch/out")"
-    finish
-fi
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = winzolvik ] || fail "Package is '$(field Package)'"
@@ -46,14 +37,14 @@ awk '$6 !~ /^\.\/usr(\/|$)/ && $6 != "./" { print }' "$scratch/contents" >"$scra
 [ ! -s "$scratch/outside" ] || fail "files outside /usr: $(cat "$scratch/outside")"
 awk '$2 != "root/root" { print }' "$scratch/contents" >"$scratch/owners"
 [ ! -s "$scratch/owners" ] || fail "files not owned by root: $(cat "$scratch/owners")"
-for program in ./usr/bin/winzolvik ./usr/lib/winzolvik/WinZolvik ./usr/lib/winzolvik/WZolvikCreator; do
+for program in ./usr/games/winzolvik ./usr/lib/winzolvik/WinZolvik ./usr/lib/winzolvik/WZolvikCreator; do
     grep -q "^-rwxr-xr-x .* $program\$" "$scratch/contents" || fail "$program is missing or not executable"
 done
 
 # Unpacked anywhere, the launcher finds its programs and data beside it.
 dpkg-deb -x "$deb" "$scratch/root"
 player_env
-first_start "$scratch/root/usr/bin/winzolvik" "$scratch/root/usr/share/winzolvik/WinData.stg"
+first_start "$scratch/root/usr/games/winzolvik" "$scratch/root/usr/share/winzolvik/WinData.stg"
 
 # The same on a real display, where the programs can be used as a player does.
 if command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1; then

@@ -31,7 +31,7 @@ window_of() {
 }
 
 # The game, closed from its menu.
-"$root/usr/bin/winzolvik" >"$scratch/game.log" 2>&1 &
+"$root/usr/games/winzolvik" >"$scratch/game.log" 2>&1 &
 game_pid=$!
 if window=$(window_of "$game_pid"); then
     sleep 1
@@ -62,7 +62,7 @@ fi
 game_pid=
 
 # The editor starts the game beside itself.
-"$root/usr/bin/wzolvikcreator" >"$scratch/editor.log" 2>&1 &
+"$root/usr/games/wzolvikcreator" >"$scratch/editor.log" 2>&1 &
 editor_pid=$!
 if window=$(window_of "$editor_pid"); then
     sleep 1

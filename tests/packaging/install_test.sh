@@ -12,9 +12,9 @@ install_build "$build" "$prefix"
 
 sizes="16 22 24 32 48 64 128 256"
 {
-    echo bin/winzolvik
-    echo bin/wzolvikcreator
-    echo bin/wzassets
+    echo games/winzolvik
+    echo games/wzolvikcreator
+    echo games/wzassets
     echo lib/winzolvik/WinZolvik
     echo lib/winzolvik/WZolvikCreator
     echo lib/winzolvik/libJpgToBmp.so
@@ -23,8 +23,9 @@ sizes="16 22 24 32 48 64 128 256"
     echo share/applications/winzolvik.desktop
     echo share/applications/wzolvikcreator.desktop
     echo share/mime/packages/winzolvik-assets.xml
-    echo share/man/man6/WinZolvik.6.gz
-    echo share/man/man1/WZolvikCreator.1.gz
+    echo share/metainfo/org.winzolvik.WinZolvik.metainfo.xml
+    echo share/man/man6/winzolvik.6.gz
+    echo share/man/man1/wzolvikcreator.1.gz
     echo share/man/man1/wzassets.1.gz
     for size in $sizes; do
         echo "share/icons/hicolor/${size}x${size}/apps/winzolvik.png"
@@ -38,11 +39,11 @@ if ! diff "$scratch/expected" "$scratch/installed" >"$scratch/diff"; then
     fail "installed files differ from the expected layout (< missing, > unexpected):"
     cat "$scratch/diff" >&2
 fi
-for doc in README.md game.md editor.md asset-file.md; do
+for doc in README.md game.md editor.md asset-file.md copyright changelog.gz; do
     [ -f "$prefix/share/doc/winzolvik/$doc" ] || fail "share/doc/winzolvik/$doc is missing"
 done
 
-for program in bin/winzolvik bin/wzolvikcreator bin/wzassets lib/winzolvik/WinZolvik \
+for program in games/winzolvik games/wzolvikcreator games/wzassets lib/winzolvik/WinZolvik \
     lib/winzolvik/WZolvikCreator; do
     [ -x "$prefix/$program" ] || fail "$program is not executable"
 done
@@ -68,14 +69,14 @@ for program in WinZolvik WZolvikCreator; do
     got=$(runpath "$prefix/lib/winzolvik/$program")
     [ "$got" = "$origin" ] || fail "run path of $program is '$got'"
 done
-got=$(runpath "$prefix/bin/wzassets")
+got=$(runpath "$prefix/games/wzassets")
 [ "$got" = "$origin/../lib/winzolvik" ] || fail "run path of wzassets is '$got'"
-for program in lib/winzolvik/WinZolvik bin/wzassets; do
+for program in lib/winzolvik/WinZolvik games/wzassets; do
     found=$(ldd "$prefix/$program" | sed -n 's/.*libJpgToBmp.so => \([^ ]*\).*/\1/p')
     [ "$(readlink -f "${found:-none}")" = "$prefix/lib/winzolvik/libJpgToBmp.so" ] ||
         fail "$program loads libJpgToBmp from '$found'"
 done
-"$prefix/bin/wzassets" check "$prefix/share/winzolvik/WinData.stg" >"$scratch/check.log" 2>&1 ||
+"$prefix/games/wzassets" check "$prefix/share/winzolvik/WinData.stg" >"$scratch/check.log" 2>&1 ||
     { fail "the installed wzassets does not accept the installed asset file:"; cat "$scratch/check.log" >&2; }
 
 # Desktop entries: valid, starting the installed launchers, with installed icons; the
@@ -85,7 +86,7 @@ for entry in winzolvik wzolvikcreator; do
     out=$(desktop-file-validate "$apps/$entry.desktop" 2>&1) || fail "desktop-file-validate $entry.desktop: $out"
     [ -z "$out" ] || fail "desktop-file-validate $entry.desktop warns: $out"
     exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$apps/$entry.desktop")
-    [ -x "$prefix/bin/$exec_program" ] || fail "$entry.desktop starts '$exec_program', not an installed launcher"
+    [ -x "$prefix/games/$exec_program" ] || fail "$entry.desktop starts '$exec_program', not an installed launcher"
     icon=$(sed -n 's/^Icon=//p' "$apps/$entry.desktop")
     [ -f "$prefix/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "$entry.desktop names the icon '$icon', not installed"
 done
@@ -108,7 +109,7 @@ fi
 
 # Manual pages: man renders each without a warning (where man is installed).
 if command -v man >/dev/null 2>&1; then
-    for page in man6/WinZolvik.6.gz man1/WZolvikCreator.1.gz man1/wzassets.1.gz; do
+    for page in man6/winzolvik.6.gz man1/wzolvikcreator.1.gz man1/wzassets.1.gz; do
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/share/man/$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "man $page: $warnings"
     done

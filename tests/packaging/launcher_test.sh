@@ -13,29 +13,29 @@ player_env
 folder="$XDG_DATA_HOME/winzolvik"
 
 # First start: the folder is made, the default asset file copied in, the settings written.
-first_start "$prefix/bin/winzolvik" "$prefix/share/winzolvik/WinData.stg"
+first_start "$prefix/games/winzolvik" "$prefix/share/winzolvik/WinData.stg"
 
 # A later start keeps the asset file there: the player may have edited it.
 before=$(ls -i "$folder/WinData.stg")
 rm "$folder/WinZolvik.cfg"
-if start_game "$prefix/bin/winzolvik" "$folder"; then
+if start_game "$prefix/games/winzolvik" "$folder"; then
     [ "$(ls -i "$folder/WinData.stg")" = "$before" ] || fail "a later start replaced the asset file"
 fi
 
 # The editor without a file works in the player's folder; with one, in that file's folder.
-if cwd=$(start_editor "$prefix/bin/wzolvikcreator"); then
+if cwd=$(start_editor "$prefix/games/wzolvikcreator"); then
     [ "$cwd" = "$folder" ] || fail "the editor started in '$cwd', not the player's folder"
 else
     fail "the editor did not come up without a file"
 fi
 mkdir -p "$scratch/my skin"
 cp "$prefix/share/winzolvik/WinData.stg" "$scratch/my skin/WinData.stg"
-if cwd=$(start_editor "$prefix/bin/wzolvikcreator" "$scratch/my skin/WinData.stg"); then
+if cwd=$(start_editor "$prefix/games/wzolvikcreator" "$scratch/my skin/WinData.stg"); then
     [ "$cwd" = "$scratch/my skin" ] || fail "the editor given a file started in '$cwd'"
 else
     fail "the editor did not come up on a file"
 fi
-if "$prefix/bin/wzolvikcreator" "$scratch/nowhere/WinData.stg" >"$scratch/out" 2>&1; then
+if "$prefix/games/wzolvikcreator" "$scratch/nowhere/WinData.stg" >"$scratch/out" 2>&1; then
     fail "the editor's launcher accepted a missing file"
 fi
 grep -q "no such file" "$scratch/out" || fail "no message for a missing file: $(cat "$scratch/out")"

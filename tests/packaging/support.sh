@@ -35,6 +35,23 @@ install_build() {
     fi
 }
 
+# make_deb BUILD VERSION: the Debian package of the build, made by cpack in the scratch folder;
+# prints its path. Fails, with the reason on stderr, when cpack fails or names the package
+# otherwise; run it as deb=$(make_deb ...) || exit 1.
+make_deb() {
+    if ! cpack -G DEB --config "$1/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
+        cat "$scratch/cpack.log" >&2
+        fail "cpack failed"
+        finish
+    fi
+    made="$scratch/out/winzolvik_${2}_$(dpkg --print-architecture).deb"
+    if [ ! -f "$made" ]; then
+        fail "no $made; cpack made: $(ls "$scratch/out")"
+        finish
+    fi
+    echo "$made"
+}
+
 # stop_process PID: asks the process to end (SIGTERM) and waits for it; after three seconds it
 # is killed. (The game's audio layer catches SIGTERM for an event queue nobody reads, so
 # SIGTERM alone may not end it.)
