@@ -17,6 +17,8 @@ packages=(
   # tools the tests use
   libgsf-bin python3-olefile 7zip xvfb xauth xdotool imagemagick
   desktop-file-utils libxml2-utils shared-mime-info
+  # node runs the SheetJS compound-file package (scripts/sheetjs-cfb.sh installs it with npm)
+  nodejs
 )
 
 missing=()
@@ -25,6 +27,11 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# Some builds of nodejs bring npm with them and refuse Debian's npm package beside them.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
+fi
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 

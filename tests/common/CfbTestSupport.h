@@ -77,6 +77,17 @@ struct Layout {
 int RunProgram(const std::vector<std::string>& argv, std::string* output = nullptr,
                const std::string& input = {});
 
+#ifdef WZ_SOURCE_DIR
+// Runs scripts/sheetjs-cfb.sh: the SheetJS "cfb" package at its pinned version, installed once
+// into the build tree. Returns its exit status.
+inline int RunSheetJs(const std::vector<std::string>& args, std::string* output = nullptr) {
+    std::vector<std::string> argv = {"/usr/bin/env", "WZ_SHEETJS_DIR=" WZ_BINARY_DIR "/sheetjs-cfb",
+                                     WZ_SOURCE_DIR "/scripts/sheetjs-cfb.sh"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv, output);
+}
+#endif
+
 // A program started in the background with pipes to its standard input and output.
 class ChildProcess {
 public:
