@@ -19,7 +19,8 @@ const Command kCommands[] = {
      "\"Images/Love1<TAB>size\" for a stream",
      RunList},
     {"extract", "extract FILE PATH OUT",
-     "writes the stream PATH (for example Images/Love1) into OUT; OUT \"-\" is standard output",
+     "writes the stream PATH (for example Images/Love1) into OUT; OUT \"-\" is standard "
+     "output; a stream whose chain is damaged or shared with another is refused",
      RunExtract},
     {"unpack", "unpack FILE DIR",
      "writes every element of the game's tree into DIR/<storage>/<name>.<ext>, the files "
