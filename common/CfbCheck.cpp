@@ -21,9 +21,17 @@ std::string Num(std::uint64_t v) {
     return std::to_string(v);
 }
 
+// A read of the file that failed while the check ran.
+struct ReadFailure {
+    int code;
+};
+
+// The checker reads the header and the sectors of the tables and the directory, never the
+// streams' data: from a whole file in memory, or sector by sector from the file itself.
 class Checker {
 public:
-    explicit Checker(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit Checker(std::span<const std::uint8_t> bytes) : size_(bytes.size()), memory_(bytes) {}
+    Checker(const FileIo& io, std::uint64_t size) : size_(size), io_(&io) {}
     CheckReport Run();
 
 private:
@@ -45,8 +53,9 @@ private:
         Problem(std::move(line));
     }
     void ListStreamChains();
-    const std::uint8_t* Sector(std::uint32_t id) const {
-        return bytes_.data() + (static_cast<std::uint64_t>(id) + 1) * sectorSize_;
+    const std::uint8_t* Bytes(std::uint64_t offset, std::size_t length);
+    const std::uint8_t* Sector(std::uint32_t id) {
+        return Bytes((static_cast<std::uint64_t>(id) + 1) * sectorSize_, sectorSize_);
     }
     bool CheckHeader();
     bool ReadFatSectors();
@@ -63,7 +72,10 @@ private:
     void CheckStreams();
     std::string PathOf(std::uint32_t id) const { return id == 0 ? "the root" : paths_[id]; }
 
-    std::span<const std::uint8_t> bytes_;
+    std::uint64_t size_;
+    std::span<const std::uint8_t> memory_;
+    const FileIo* io_ = nullptr;
+    std::map<std::uint64_t, std::vector<std::uint8_t>> read_; // by offset
     CheckReport report_;
     Header header_;
     std::uint32_t sectorSize_ = 512;
@@ -85,13 +97,27 @@ private:
     std::map<std::string, std::string> faults_; // by owner, the first
 };
 
+const std::uint8_t* Checker::Bytes(std::uint64_t offset, std::size_t length) {
+    if (io_ == nullptr) {
+        return memory_.data() + offset;
+    }
+    auto [it, added] = read_.try_emplace(offset);
+    if (added) {
+        it->second.resize(length);
+        if (int r = io_->ReadAt(offset, it->second.data(), length); r != kOk) {
+            read_.erase(it);
+            throw ReadFailure{r};
+        }
+    }
+    return it->second.data();
+}
+
 bool Checker::CheckHeader() {
-    if (bytes_.size() < kHeaderSize) {
-        Problem("the file is too short for a compound-file header (" + Num(bytes_.size()) +
-                " bytes)");
+    if (size_ < kHeaderSize) {
+        Problem("the file is too short for a compound-file header (" + Num(size_) + " bytes)");
         return false;
     }
-    const std::uint8_t* p = bytes_.data();
+    const std::uint8_t* p = Bytes(0, kHeaderSize);
     const int parsed = ParseHeader(p, header_);
     if (parsed == kErrNotCompoundFile) {
         Problem("not a compound file: the signature is missing");
@@ -128,13 +154,13 @@ bool Checker::CheckHeader() {
         Note("header: directory sector count must be 0 in version 3");
     }
     sectorSize_ = header_.SectorSize();
-    if (bytes_.size() < sectorSize_) {
+    if (size_ < sectorSize_) {
         Problem("the file is shorter than its header sector");
         return false;
     }
-    const std::uint64_t body = bytes_.size() - sectorSize_;
+    const std::uint64_t body = size_ - sectorSize_;
     if (body % sectorSize_ != 0) {
-        Note("the file size " + Num(bytes_.size()) + " is not a whole number of sectors");
+        Note("the file size " + Num(size_) + " is not a whole number of sectors");
     }
     if (body / sectorSize_ >= kMaxRegSect) {
         Problem("the file has more sectors than the format can number");
@@ -640,16 +666,15 @@ int CheckFile(const std::filesystem::path& path, CheckReport& report) {
     if (size > (std::uint64_t{1} << 32)) {
         return kErrTooLarge;
     }
-    std::vector<std::uint8_t> bytes;
     try {
-        bytes.resize(static_cast<std::size_t>(size));
+        report = Checker(io, size).Run();
+    } catch (const ReadFailure& failure) {
+        report = CheckReport{};
+        return failure.code;
     } catch (const std::bad_alloc&) {
+        report = CheckReport{};
         return kErrNoMemory;
     }
-    if (int r = io.ReadAt(0, bytes.data(), bytes.size()); r != kOk) {
-        return r;
-    }
-    report = CheckImage(bytes);
     return kOk;
 }
 

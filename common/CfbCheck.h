@@ -38,8 +38,9 @@ std::string NameToUtf8(std::u16string_view name);
 
 // Checks the bytes of a whole file.
 CheckReport CheckImage(std::span<const std::uint8_t> bytes);
-// Reads the file (sharing it with other readers) and checks it. Returns 0, or the engine's
-// result code when the file cannot be read at all.
+// Checks the file (sharing it with other readers), reading only its header and the sectors of
+// its tables and directory. Returns 0, or the engine's result code when the file cannot be
+// read.
 int CheckFile(const std::filesystem::path& path, CheckReport& report);
 
 } // namespace cfb
