@@ -248,16 +248,22 @@ bool Checker::ReadFatSectors() {
         }
     }
     owner_.assign(sectors_, -1);
+    // A table sector with another mark still reads; one marked free would be handed out again
+    // by the next writer, over the table.
     for (std::uint32_t id : fatSectors_) {
         ClaimSector(id, "the FAT");
         if (fat_[id] != kFatSect) {
-            Note("FAT: sector " + Num(id) + " holds the FAT but is not marked as a FAT sector");
+            const std::string line =
+                "FAT: sector " + Num(id) + " holds the FAT but is not marked as a FAT sector";
+            fat_[id] == kFreeSect ? Problem(line + ", it is marked free") : Note(line);
         }
     }
     for (std::uint32_t id : difatSectors_) {
         ClaimSector(id, "the DIFAT");
         if (id < fat_.size() && fat_[id] != kDifSect) {
-            Note("FAT: sector " + Num(id) + " holds the DIFAT but is not marked as a DIFAT sector");
+            const std::string line =
+                "FAT: sector " + Num(id) + " holds the DIFAT but is not marked as a DIFAT sector";
+            fat_[id] == kFreeSect ? Problem(line + ", it is marked free") : Note(line);
         }
     }
     if (fat_.size() < sectors_) {

@@ -144,6 +144,17 @@ TEST_F(WzAssetsTest, NotesFailOnlyWithStrict) {
     f.Set32(f.FatAt(love1), cfb::kFreeSect);
     const std::string bad = (dir / "bad.stg").string();
     cfbtest::WriteFileBytes(bad, f.bytes);
+    // A FAT sector with the wrong mark still reads; marked free, a writer would reuse it.
+    cfbtest::Layout g{cfbtest::ReadFileBytes(file)};
+    const std::uint32_t fat = g.Get32(0x4C);
+    const std::string fatLine =
+        "FAT: sector " + std::to_string(fat) + " holds the FAT but is not marked as a FAT sector";
+    g.Set32(g.FatAt(fat), cfb::kEndOfChain);
+    const std::string fatEnd = (dir / "fat-end.stg").string();
+    cfbtest::WriteFileBytes(fatEnd, g.bytes);
+    g.Set32(g.FatAt(fat), cfb::kFreeSect);
+    const std::string fatFree = (dir / "fat-free.stg").string();
+    cfbtest::WriteFileBytes(fatFree, g.bytes);
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -160,6 +171,10 @@ TEST_F(WzAssetsTest, NotesFailOnlyWithStrict) {
          "Images/Love1: the chain runs into sector " + std::to_string(love1) +
              " whose entry is not a link\n"
              "note: header: the class id is not zero\n"},
+        {{fatEnd},
+         0,
+         "note: " + fatLine + "\n" + fatEnd + ": OK, 5 streams in 3 storages, 1 note\n"},
+        {{fatFree}, 1, fatLine + ", it is marked free\n"},
     };
     for (const Case& c : cases) {
         std::ostringstream out, err;
