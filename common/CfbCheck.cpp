@@ -5,6 +5,7 @@
 #include "CfbFormat.h"
 
 #include <algorithm>
+#include <map>
 #include <new>
 #include <string_view>
 
@@ -16,30 +17,21 @@ std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
     return (a + b - 1) / b;
 }
 
-std::string Utf8(const std::u16string& name) {
-    std::string out;
-    for (char16_t c : name) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
-
 std::string Num(std::uint64_t v) {
     return std::to_string(v);
 }
 
+// A read of the file that failed while the check ran.
+struct ReadFailure {
+    int code;
+};
+
+// The checker reads the header and the sectors of the tables and the directory, never the
+// streams' data: from a whole file in memory, or sector by sector from the file itself.
 class Checker {
 public:
-    explicit Checker(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit Checker(std::span<const std::uint8_t> bytes) : size_(bytes.size()), memory_(bytes) {}
+    Checker(const FileIo& io, std::uint64_t size) : size_(size), io_(&io) {}
     CheckReport Run();
 
 private:
@@ -49,8 +41,21 @@ private:
             report_.problems.push_back(std::move(line));
         }
     }
-    const std::uint8_t* Sector(std::uint32_t id) const {
-        return bytes_.data() + (static_cast<std::uint64_t>(id) + 1) * sectorSize_;
+    void Note(std::string line) {
+        if (report_.notes.size() < 1000) {
+            report_.notes.push_back(std::move(line));
+        }
+    }
+    // A problem of one chain's owner (a stream's path, or "the directory"): also remembered
+    // against the owner, so that extract can refuse a stream whose chain is at fault.
+    void Fault(const std::string& owner, std::string line) {
+        faults_.emplace(owner, line);
+        Problem(std::move(line));
+    }
+    void ListStreamChains();
+    const std::uint8_t* Bytes(std::uint64_t offset, std::size_t length);
+    const std::uint8_t* Sector(std::uint32_t id) {
+        return Bytes((static_cast<std::uint64_t>(id) + 1) * sectorSize_, sectorSize_);
     }
     bool CheckHeader();
     bool ReadFatSectors();
@@ -67,7 +72,10 @@ private:
     void CheckStreams();
     std::string PathOf(std::uint32_t id) const { return id == 0 ? "the root" : paths_[id]; }
 
-    std::span<const std::uint8_t> bytes_;
+    std::uint64_t size_;
+    std::span<const std::uint8_t> memory_;
+    const FileIo* io_ = nullptr;
+    std::map<std::uint64_t, std::vector<std::uint8_t>> read_; // by offset
     CheckReport report_;
     Header header_;
     std::uint32_t sectorSize_ = 512;
@@ -86,31 +94,46 @@ private:
     std::vector<std::uint32_t> miniFat_;
     std::vector<std::uint32_t> miniStream_;
     std::vector<std::int32_t> miniOwner_;
+    std::map<std::string, std::string> faults_; // by owner, the first
 };
 
+const std::uint8_t* Checker::Bytes(std::uint64_t offset, std::size_t length) {
+    if (io_ == nullptr) {
+        return memory_.data() + offset;
+    }
+    auto [it, added] = read_.try_emplace(offset);
+    if (added) {
+        it->second.resize(length);
+        if (int r = io_->ReadAt(offset, it->second.data(), length); r != kOk) {
+            read_.erase(it);
+            throw ReadFailure{r};
+        }
+    }
+    return it->second.data();
+}
+
 bool Checker::CheckHeader() {
-    if (bytes_.size() < kHeaderSize) {
-        Problem("the file is too short for a compound-file header (" + Num(bytes_.size()) +
-                " bytes)");
+    if (size_ < kHeaderSize) {
+        Problem("the file is too short for a compound-file header (" + Num(size_) + " bytes)");
         return false;
     }
-    const std::uint8_t* p = bytes_.data();
+    const std::uint8_t* p = Bytes(0, kHeaderSize);
     const int parsed = ParseHeader(p, header_);
     if (parsed == kErrNotCompoundFile) {
         Problem("not a compound file: the signature is missing");
         return false;
     }
     if (!std::all_of(p + 0x08, p + 0x18, [](std::uint8_t b) { return b == 0; })) {
-        Problem("header: the class id is not zero");
+        Note("header: the class id is not zero");
     }
     if (header_.byteOrder != 0xFFFE) {
         Problem("header: byte order mark " + Num(header_.byteOrder) + ", expected 65534");
     }
     if (!std::all_of(p + 0x22, p + 0x28, [](std::uint8_t b) { return b == 0; })) {
-        Problem("header: reserved bytes are not zero");
+        Note("header: reserved bytes are not zero");
     }
     if (header_.transactionSignature != 0) {
-        Problem("header: the transaction signature is not zero");
+        Note("header: the transaction signature is not zero");
     }
     const bool v3 = header_.majorVersion == 3 && header_.sectorShift == 9;
     const bool v4 = header_.majorVersion == 4 && header_.sectorShift == 12;
@@ -128,16 +151,16 @@ bool Checker::CheckHeader() {
         return false;
     }
     if (v3 && header_.dirSectorCount != 0) {
-        Problem("header: directory sector count must be 0 in version 3");
+        Note("header: directory sector count must be 0 in version 3");
     }
     sectorSize_ = header_.SectorSize();
-    if (bytes_.size() < sectorSize_) {
+    if (size_ < sectorSize_) {
         Problem("the file is shorter than its header sector");
         return false;
     }
-    const std::uint64_t body = bytes_.size() - sectorSize_;
+    const std::uint64_t body = size_ - sectorSize_;
     if (body % sectorSize_ != 0) {
-        Problem("the file size " + Num(bytes_.size()) + " is not a whole number of sectors");
+        Note("the file size " + Num(size_) + " is not a whole number of sectors");
     }
     if (body / sectorSize_ >= kMaxRegSect) {
         Problem("the file has more sectors than the format can number");
@@ -163,13 +186,13 @@ bool Checker::ReadFatSectors() {
                 Num(expectedDifat) + " for " + Num(count) + " FAT sectors");
     }
     if (header_.difatSectorCount == 0 && header_.firstDifatSector != kEndOfChain) {
-        Problem("header: first DIFAT sector is set although there are no DIFAT sectors");
+        Note("header: first DIFAT sector is set although there are no DIFAT sectors");
     }
     for (std::uint32_t i = 0; i < kHeaderDifatCount; ++i) {
         if (i < count) {
             fatSectors_.push_back(header_.difat[i]);
         } else if (header_.difat[i] != kFreeSect) {
-            Problem("header: DIFAT entry " + Num(i) + " past the FAT sector count is not free");
+            Note("header: DIFAT entry " + Num(i) + " past the FAT sector count is not free");
             break;
         }
     }
@@ -192,8 +215,8 @@ bool Checker::ReadFatSectors() {
             if (fatSectors_.size() < count) {
                 fatSectors_.push_back(id);
             } else if (id != kFreeSect) {
-                Problem("DIFAT: entry past the FAT sector count in sector " + Num(next) +
-                        " is not free");
+                Note("DIFAT: entry past the FAT sector count in sector " + Num(next) +
+                     " is not free");
                 break;
             }
         }
@@ -205,7 +228,7 @@ bool Checker::ReadFatSectors() {
         return false;
     }
     if (!difatSectors_.empty() && next != kEndOfChain && next != kFreeSect) {
-        Problem("DIFAT: the last DIFAT sector does not end the chain");
+        Note("DIFAT: the last DIFAT sector does not end the chain");
     }
     bool usable = true;
     for (std::uint32_t id : fatSectors_) {
@@ -225,17 +248,22 @@ bool Checker::ReadFatSectors() {
         }
     }
     owner_.assign(sectors_, -1);
+    // A table sector with another mark still reads; one marked free would be handed out again
+    // by the next writer, over the table.
     for (std::uint32_t id : fatSectors_) {
         ClaimSector(id, "the FAT");
         if (fat_[id] != kFatSect) {
-            Problem("FAT: sector " + Num(id) + " holds the FAT but is not marked as a FAT sector");
+            const std::string line =
+                "FAT: sector " + Num(id) + " holds the FAT but is not marked as a FAT sector";
+            fat_[id] == kFreeSect ? Problem(line + ", it is marked free") : Note(line);
         }
     }
     for (std::uint32_t id : difatSectors_) {
         ClaimSector(id, "the DIFAT");
         if (id < fat_.size() && fat_[id] != kDifSect) {
-            Problem("FAT: sector " + Num(id) +
-                    " holds the DIFAT but is not marked as a DIFAT sector");
+            const std::string line =
+                "FAT: sector " + Num(id) + " holds the DIFAT but is not marked as a DIFAT sector";
+            fat_[id] == kFreeSect ? Problem(line + ", it is marked free") : Note(line);
         }
     }
     if (fat_.size() < sectors_) {
@@ -247,7 +275,7 @@ bool Checker::ReadFatSectors() {
         pastEnd += fat_[i] != kFreeSect ? 1 : 0;
     }
     if (pastEnd != 0) {
-        Problem("FAT: " + Num(pastEnd) + " entries past the end of the file are not free");
+        Note("FAT: " + Num(pastEnd) + " entries past the end of the file are not free");
     }
     return true;
 }
@@ -257,8 +285,10 @@ void Checker::ClaimSector(std::uint32_t id, const std::string& owner) {
         return;
     }
     if (owner_[id] >= 0) {
-        Problem("sector " + Num(id) + " belongs to both " + ownerNames_[owner_[id]] + " and " +
-                owner);
+        const std::string line =
+            "sector " + Num(id) + " belongs to both " + ownerNames_[owner_[id]] + " and " + owner;
+        faults_.emplace(ownerNames_[owner_[id]], line);
+        Fault(owner, line);
         return;
     }
     owner_[id] = OwnerIndex(owner);
@@ -283,25 +313,27 @@ bool Checker::WalkChain(const std::vector<std::uint32_t>& table, std::uint32_t l
             return true;
         }
         if (id == kEndOfChain) {
-            Problem(owner + ": the chain has " + Num(chain.size()) + " sectors, its size needs " +
-                    Num(needed));
+            Fault(owner, owner + ": the chain has " + Num(chain.size()) +
+                             " sectors, its size needs " + Num(needed));
             return false;
         }
         if (id >= limit || id >= table.size()) {
-            Problem(owner + ": " + unit + Num(id) + " in its chain is beyond the end of " +
-                    (mini ? "the mini stream" : "the file"));
+            Fault(owner, owner + ": " + unit + Num(id) + " in its chain is beyond the end of " +
+                             (mini ? "the mini stream" : "the file"));
             return false;
         }
         if (inChain[id]) {
-            Problem(owner + ": the chain loops back to " + unit + Num(id));
+            Fault(owner, owner + ": the chain loops back to " + unit + Num(id));
             return false;
         }
         inChain[id] = true;
         chain.push_back(id);
         if (mini) {
             if (miniOwner_[id] >= 0) {
-                Problem("mini sector " + Num(id) + " belongs to both " +
-                        ownerNames_[miniOwner_[id]] + " and " + owner);
+                const std::string line = "mini sector " + Num(id) + " belongs to both " +
+                                         ownerNames_[miniOwner_[id]] + " and " + owner;
+                faults_.emplace(ownerNames_[miniOwner_[id]], line);
+                Fault(owner, line);
             } else {
                 miniOwner_[id] = OwnerIndex(owner);
             }
@@ -313,8 +345,8 @@ bool Checker::WalkChain(const std::vector<std::uint32_t>& table, std::uint32_t l
             if (needed != 0 && chain.size() == needed) {
                 break;
             }
-            Problem(owner + ": the chain runs into " + unit + Num(id) +
-                    " whose entry is not a link");
+            Fault(owner,
+                  owner + ": the chain runs into " + unit + Num(id) + " whose entry is not a link");
             return false;
         }
         id = next;
@@ -330,8 +362,8 @@ void Checker::CheckDirectory() {
         return;
     }
     if (header_.majorVersion == 4 && header_.dirSectorCount != chain.size()) {
-        Problem("header: directory sector count " + Num(header_.dirSectorCount) +
-                ", the chain has " + Num(chain.size()));
+        Note("header: directory sector count " + Num(header_.dirSectorCount) + ", the chain has " +
+             Num(chain.size()));
     }
     const std::uint32_t perSector = sectorSize_ / kDirEntrySize;
     entries_.resize(chain.size() * perSector);
@@ -341,8 +373,8 @@ void Checker::CheckDirectory() {
             DirEntry& e = entries_[index];
             ParseDirEntry(Sector(chain[i]) + j * kDirEntrySize, true, e);
             if (header_.majorVersion == 3 && e.type == EntryType::Stream && (e.size >> 32) != 0) {
-                Problem("entry " + Num(index) +
-                        ": the high 32 bits of its size are not zero in a version 3 file");
+                Note("entry " + Num(index) +
+                     ": the high 32 bits of its size are not zero in a version 3 file");
                 e.size &= 0xFFFFFFFFu;
             }
         }
@@ -352,7 +384,7 @@ void Checker::CheckDirectory() {
         return;
     }
     if (entries_[0].color != kBlack) {
-        Problem("directory: the root entry is not black");
+        Note("directory: the root entry is not black");
     }
     reached_.assign(entries_.size(), false);
     paths_.assign(entries_.size(), std::string());
@@ -367,8 +399,8 @@ void Checker::CheckDirectory() {
     }
     for (std::size_t id = 1; id < entries_.size(); ++id) {
         if (!reached_[id] && entries_[id].type != EntryType::Unused) {
-            Problem("entry " + Num(id) + " (\"" + Utf8(entries_[id].name) +
-                    "\") is in use but not reachable from the root");
+            Note("entry " + Num(id) + " (\"" + NameToUtf8(entries_[id].name) +
+                 "\") is in use but not reachable from the root");
         }
     }
 }
@@ -424,7 +456,7 @@ void Checker::CheckTree(std::uint32_t storage, std::vector<std::uint32_t>& stora
         } else {
             acceptedRight_[item.parent] = item.id;
         }
-        paths_[item.id] = prefix + Utf8(e.name);
+        paths_[item.id] = prefix + NameToUtf8(e.name);
         const std::string& path = paths_[item.id];
         if (!NameLengthValid(e.nameBytes)) {
             Problem(path + ": name length field " + Num(e.nameBytes) + " is not valid");
@@ -432,11 +464,11 @@ void Checker::CheckTree(std::uint32_t storage, std::vector<std::uint32_t>& stora
             Problem(path + ": the name is empty or holds a character names may not hold");
         }
         if (e.color != kRed && e.color != kBlack) {
-            Problem(path + ": colour " + Num(e.color) + " is neither red nor black");
+            Note(path + ": colour " + Num(e.color) + " is neither red nor black");
         }
         const bool red = e.color == kRed;
         if (red && item.parentRed) {
-            Problem(where + ": red entry " + path + " sits under a red entry");
+            Note(where + ": red entry " + path + " sits under a red entry");
         }
         const int blacks = item.blacks + (red ? 0 : 1);
         work.push_back({e.right, item.id, false, blacks, red});
@@ -446,7 +478,7 @@ void Checker::CheckTree(std::uint32_t storage, std::vector<std::uint32_t>& stora
         }
     }
     if (blackMismatch) {
-        Problem(where + ": paths down the tree pass different numbers of black entries");
+        Note(where + ": paths down the tree pass different numbers of black entries");
     }
     // In order, over the links that were taken, names must rise strictly.
     std::vector<std::uint32_t> stack;
@@ -462,8 +494,8 @@ void Checker::CheckTree(std::uint32_t storage, std::vector<std::uint32_t>& stora
         if (previous != kNoStream) {
             const int order = CompareNames(entries_[previous].name, entries_[current].name);
             if (order >= 0) {
-                Problem(where + ": \"" + Utf8(entries_[previous].name) + "\" and \"" +
-                        Utf8(entries_[current].name) + "\" are " +
+                Problem(where + ": \"" + NameToUtf8(entries_[previous].name) + "\" and \"" +
+                        NameToUtf8(entries_[current].name) + "\" are " +
                         (order == 0 ? "the same name" : "out of order"));
             }
         }
@@ -481,8 +513,8 @@ void Checker::CheckMini() {
         return;
     }
     if (header_.miniFatSectorCount != miniFatChain.size()) {
-        Problem("header: MiniFAT sector count " + Num(header_.miniFatSectorCount) +
-                ", the chain has " + Num(miniFatChain.size()));
+        Note("header: MiniFAT sector count " + Num(header_.miniFatSectorCount) +
+             ", the chain has " + Num(miniFatChain.size()));
     }
     const std::uint32_t perSector = sectorSize_ / 4;
     miniFat_.resize(miniFatChain.size() * perSector);
@@ -501,7 +533,7 @@ void Checker::CheckMini() {
         return;
     }
     if (CeilDiv(root.size, kMiniSectorSize) > miniFat_.size()) {
-        Problem("the root: the mini stream holds more mini sectors than the MiniFAT describes");
+        Note("the root: the mini stream holds more mini sectors than the MiniFAT describes");
     }
     miniOwner_.assign(miniFat_.size(), -1);
     miniUsable_ = true;
@@ -519,23 +551,52 @@ void Checker::CheckStreams() {
         const std::string& path = paths_[id];
         if (e.size >= kMiniStreamCutoff) {
             if (e.size > fileBytes) {
-                Problem(path + ": size " + Num(e.size) + " is larger than the file");
+                Fault(path, path + ": size " + Num(e.size) + " is larger than the file");
                 continue;
             }
             WalkChain(fat_, sectors_, e.start, CeilDiv(e.size, sectorSize_), path, false, chain);
             continue;
         }
         if (!miniUsable_) {
-            Problem(path + ": a small stream, but the mini stream is not usable");
+            Fault(path, path + ": a small stream, but the mini stream is not usable");
             continue;
         }
         if (e.size > entries_[0].size) {
-            Problem(path + ": size " + Num(e.size) + " is larger than the mini stream");
+            Fault(path, path + ": size " + Num(e.size) + " is larger than the mini stream");
             continue;
         }
         const auto limit =
             static_cast<std::uint32_t>(std::min<std::uint64_t>(miniSectors, miniFat_.size()));
         WalkChain(miniFat_, limit, e.start, CeilDiv(e.size, kMiniSectorSize), path, true, chain);
+    }
+}
+
+void Checker::ListStreamChains() {
+    // A small stream lives inside the mini stream: a fault of that chain or of the MiniFAT is
+    // a fault of every small stream.
+    std::string miniFault;
+    for (const char* owner : {"the mini stream", "the MiniFAT"}) {
+        if (auto it = faults_.find(owner); it != faults_.end() && miniFault.empty()) {
+            miniFault = it->second;
+        }
+    }
+    for (std::size_t id = 1; id < entries_.size(); ++id) {
+        const DirEntry& e = entries_[id];
+        if (!reached_[id]) {
+            continue;
+        }
+        if (e.type == EntryType::Storage) {
+            ++report_.storages;
+            continue;
+        }
+        ++report_.streams;
+        std::string fault;
+        if (auto it = faults_.find(paths_[id]); it != faults_.end()) {
+            fault = it->second;
+        } else if (e.size > 0 && e.size < kMiniStreamCutoff) {
+            fault = miniFault;
+        }
+        report_.streamChains[paths_[id]] = std::move(fault);
     }
 }
 
@@ -547,6 +608,7 @@ CheckReport Checker::Run() {
     if (!entries_.empty() && entries_[0].type == EntryType::Root) {
         CheckMini();
         CheckStreams();
+        ListStreamChains();
     }
     for (std::uint32_t id = 0; id < sectors_ && id < fat_.size(); ++id) {
         if (fat_[id] == kFreeSect) {
@@ -559,6 +621,33 @@ CheckReport Checker::Run() {
 }
 
 } // namespace
+
+std::string NameToUtf8(std::u16string_view name) {
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        std::uint32_t c = name[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
+            name[i + 1] < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
 
 CheckReport CheckImage(std::span<const std::uint8_t> bytes) {
     try {
@@ -583,16 +672,15 @@ int CheckFile(const std::filesystem::path& path, CheckReport& report) {
     if (size > (std::uint64_t{1} << 32)) {
         return kErrTooLarge;
     }
-    std::vector<std::uint8_t> bytes;
     try {
-        bytes.resize(static_cast<std::size_t>(size));
+        report = Checker(io, size).Run();
+    } catch (const ReadFailure& failure) {
+        report = CheckReport{};
+        return failure.code;
     } catch (const std::bad_alloc&) {
+        report = CheckReport{};
         return kErrNoMemory;
     }
-    if (int r = io.ReadAt(0, bytes.data(), bytes.size()); r != kOk) {
-        return r;
-    }
-    report = CheckImage(bytes);
     return kOk;
 }
 

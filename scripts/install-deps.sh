@@ -19,6 +19,8 @@ packages=(
   desktop-file-utils libxml2-utils shared-mime-info
   # the Debian package's checks: its policy lint and its software-centre data
   lintian appstream
+  # node runs the SheetJS compound-file package (scripts/sheetjs-cfb.sh installs it with npm)
+  nodejs
 )
 
 missing=()
@@ -27,6 +29,11 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# Some builds of nodejs bring npm with them and refuse Debian's npm package beside them.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
+fi
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -1,7 +1,7 @@
 // Writes the compound-file fixture corpus: sound files, files other readers take but our
 // checker objects to, and damaged files, each damaged in one way.
 //   cfb_make_corpus OUTDIR
-// good-*  read and check clean;  odd-*  read, but the check reports problems;
+// good-*  read and check clean;  odd-*  read, but the check reports notes or errors;
 // bad-*   refused by the reader somewhere (open, a stream, or a read-write open) and reported
 //         by the check.
 
@@ -18,47 +18,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using cfbtest::Pattern;
 
-// Just enough of a reader to find what to damage.
-struct Layout {
-    Bytes bytes;
-    std::uint32_t Get32(std::size_t at) const { return cfb::Load32(bytes.data() + at); }
-    void Set32(std::size_t at, std::uint32_t v) { cfb::Store32(bytes.data() + at, v); }
-    std::size_t SectorAt(std::uint32_t id) const {
-        return (static_cast<std::size_t>(id) + 1) * 512;
-    }
-    std::size_t FatAt(std::uint32_t id) const {
-        return SectorAt(Get32(0x4C + 4 * (id / 128))) + 4 * (id % 128);
-    }
-    std::uint32_t Fat(std::uint32_t id) const { return Get32(FatAt(id)); }
-    std::vector<std::uint32_t> Chain(std::uint32_t start) const {
-        std::vector<std::uint32_t> chain;
-        for (std::uint32_t id = start; id < 0xFFFFFFFA && chain.size() < 100000; id = Fat(id)) {
-            chain.push_back(id);
-        }
-        return chain;
-    }
-    std::size_t EntryAt(std::uint32_t index) const {
-        const auto chain = Chain(Get32(0x30));
-        return SectorAt(chain.at(index / 4)) + 128 * (index % 4);
-    }
-    std::uint32_t Find(const std::u16string& name) const {
-        for (std::uint32_t i = 0; i < Chain(Get32(0x30)).size() * 4; ++i) {
-            const std::size_t at = EntryAt(i);
-            std::u16string n;
-            for (std::size_t k = 0; k < 31 && bytes[at + 2 * k] != 0; ++k) {
-                n.push_back(static_cast<char16_t>(cfb::Load16(bytes.data() + at + 2 * k)));
-            }
-            if (n == name && bytes[at + 0x42] != 0) {
-                return i;
-            }
-        }
-        std::fprintf(stderr, "no entry named as asked\n");
-        std::exit(1);
-    }
-    std::size_t MiniFatAt(std::uint32_t id) const {
-        return SectorAt(Chain(Get32(0x3C)).at(id / 128)) + 4 * (id % 128);
-    }
-};
+using cfbtest::Layout;
 
 Bytes Build(const cfbtest::Tree& tree, const std::filesystem::path& scratch) {
     if (cfbtest::BuildFile(scratch, tree) != 0) {

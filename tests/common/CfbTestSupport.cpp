@@ -33,6 +33,33 @@ std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t seed) {
     return bytes;
 }
 
+std::vector<std::uint32_t> Layout::Chain(std::uint32_t start) const {
+    std::vector<std::uint32_t> chain;
+    for (std::uint32_t id = start; id < cfb::kMaxRegSect && chain.size() < 100000; id = Fat(id)) {
+        chain.push_back(id);
+    }
+    return chain;
+}
+
+std::size_t Layout::EntryAt(std::uint32_t index) const {
+    const auto chain = Chain(Get32(0x30));
+    return SectorAt(chain.at(index / 4)) + 128 * (index % 4);
+}
+
+std::uint32_t Layout::Find(const std::u16string& name) const {
+    for (std::uint32_t i = 0; i < Chain(Get32(0x30)).size() * 4; ++i) {
+        const std::size_t at = EntryAt(i);
+        std::u16string n;
+        for (std::size_t k = 0; k < 31 && cfb::Load16(bytes.data() + at + 2 * k) != 0; ++k) {
+            n.push_back(static_cast<char16_t>(cfb::Load16(bytes.data() + at + 2 * k)));
+        }
+        if (n == name && bytes[at + 0x42] != 0) {
+            return i;
+        }
+    }
+    return cfb::kNoStream;
+}
+
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});

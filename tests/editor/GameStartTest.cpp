@@ -1,13 +1,10 @@
 // The other side of a Save: the game itself starts on a file the editor has rewritten, and
 // while it runs it keeps the editor out.
 
+#include "GameStart.h"
 #include "AssetFixture.h"
 #include "AssetUpdate.h"
-#include "GameDialogs.h"
-#include "GameProgram.h"
 #include "RecordingSink.h"
-
-#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -49,25 +46,9 @@ TEST(GameStart, TheGameStartsOnAFileTheEditorSaved) {
     ASSERT_EQ(editorMessages.shown.size(), 1u);
     ASSERT_EQ(editorMessages.shown[0].icon, wz::MessageIcon::None) << "the done message";
 
-    wz::GameProgramSetup setup;
-    setup.assetFile = asset;
-    setup.settingsFile = folder / "WinZolvik.cfg";
-    setup.displayDepth = 24;
-    RecordingSink gameMessages;
-    wz::NoDialogs dialogs;
-    {
-        wz::GameProgram game(gameMessages, dialogs, setup);
-        ASSERT_TRUE(game.Start()) << "a picture it needs at start did not load";
-        QApplication::processEvents();
-        // Whether sound can be played depends on the machine's audio, not on the file; every
-        // picture the game decoded at start came without a word from the decoder.
-        for (const wz::MessageBoxRequest& m : gameMessages.shown) {
-            EXPECT_NE(m.text, "Error") << m.caption;
-            EXPECT_EQ(m.text.find("The Game is done"), std::string::npos) << m.text;
-        }
+    ExpectGameStarts(asset, folder.path(), [&] {
         EXPECT_FALSE(update.TestAssetFile()) << "the running game holds the file";
-        game.Finish(0);
-    }
+    });
     EXPECT_TRUE(update.TestAssetFile());
     ::unsetenv("TMPDIR");
 }

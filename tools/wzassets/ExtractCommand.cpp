@@ -1,10 +1,11 @@
-// wzassets extract FILE PATH OUT: one stream's bytes into a file or standard output.
+// wzassets extract FILE PATH OUT: one stream's bytes into a file or standard output, once the
+// structural check has found its chain sound.
 
 #include "CfbStorage.h"
+#include "CheckedStreams.h"
 #include "WzAssets.h"
 
-#include <fstream>
-#include <iostream>
+#include <ostream>
 
 namespace wz::assets {
 
@@ -15,58 +16,35 @@ int RunExtract(const std::vector<std::string>& args, std::ostream& out, std::ost
     const std::string& file = args[0];
     const std::string& path = args[1];
     const std::string& target = args[2];
-    std::shared_ptr<cfb::Storage> storage;
-    if (int r = cfb::OpenCompoundFile(file, cfb::kModeRead | cfb::kShareDenyWrite, storage);
+    std::shared_ptr<cfb::Storage> root;
+    if (int r = cfb::OpenCompoundFile(file, cfb::kModeRead | cfb::kShareDenyWrite, root);
         r != cfb::kOk) {
         return Fail(err, file, cfb::ErrorText(r));
     }
-    // Every part of the path but the last names a storage.
-    std::vector<std::u16string> parts;
-    for (std::size_t at = 0; at <= path.size();) {
-        const std::size_t slash = std::min(path.find('/', at), path.size());
-        parts.push_back(FromUtf8(std::string_view(path).substr(at, slash - at)));
-        at = slash + 1;
-    }
-    constexpr std::uint32_t kReadOnly = cfb::kModeRead | cfb::kShareExclusive;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-        std::shared_ptr<cfb::Storage> next;
-        if (int r = storage->OpenStorage(parts[i], kReadOnly, next); r != cfb::kOk) {
-            return Fail(err, file + ": " + path,
-                        r == cfb::kErrNotFound ? "no such stream" : cfb::ErrorText(r));
-        }
-        storage = std::move(next);
-    }
     std::shared_ptr<cfb::Stream> stream;
-    if (int r = storage->OpenStream(parts.back(), kReadOnly, stream); r != cfb::kOk) {
+    if (int r = OpenStreamAt(*root, path, stream); r != cfb::kOk) {
         return Fail(err, file + ": " + path,
                     r == cfb::kErrNotFound ? "no such stream" : cfb::ErrorText(r));
     }
-    std::ofstream fileOut;
-    std::ostream* sink = &out;
+    cfb::CheckReport report;
+    if (int r = cfb::CheckFile(file, report); r != cfb::kOk) {
+        return Fail(err, file, cfb::ErrorText(r));
+    }
+    if (std::string fault = ChainFault(report, path); !fault.empty()) {
+        return Fail(err, file + ": " + path, fault);
+    }
+    std::string what;
+    std::string why;
     if (target != "-") {
-        fileOut.open(target, std::ios::binary | std::ios::trunc);
-        if (!fileOut) {
-            return Fail(err, target, "cannot be created");
-        }
-        sink = &fileOut;
+        return WriteStreamFile(*stream, file + ": " + path, target, what, why)
+                   ? 0
+                   : Fail(err, what, why);
     }
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        std::uint32_t got = 0;
-        if (int r = stream->Read(buffer.data(), static_cast<std::uint32_t>(buffer.size()), &got);
-            r != cfb::kOk) {
-            return Fail(err, file + ": " + path, cfb::ErrorText(r));
-        }
-        if (got == 0) {
-            break;
-        }
-        sink->write(buffer.data(), got);
+    if (int r = CopyStream(*stream, out); r != cfb::kOk) {
+        return Fail(err, file + ": " + path, cfb::ErrorText(r));
     }
-    sink->flush();
-    if (!*sink) {
-        return Fail(err, target == "-" ? "standard output" : target, "write failed");
-    }
-    return 0;
+    out.flush();
+    return out ? 0 : Fail(err, "standard output", "write failed");
 }
 
 } // namespace wz::assets

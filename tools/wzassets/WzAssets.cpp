@@ -1,5 +1,7 @@
 #include "WzAssets.h"
 
+#include "CfbCheck.h"
+
 #include <ostream>
 
 namespace wz::assets {
@@ -17,22 +19,31 @@ const Command kCommands[] = {
      "\"Images/Love1<TAB>size\" for a stream",
      RunList},
     {"extract", "extract FILE PATH OUT",
-     "writes the stream PATH (for example Images/Love1) into OUT; OUT \"-\" is standard output",
+     "writes the stream PATH (for example Images/Love1) into OUT; OUT \"-\" is standard "
+     "output; a stream whose chain is damaged or shared with another is refused",
      RunExtract},
-    {"check", "check FILE",
-     "verifies the file's structure and content; prints each problem on a line, exit 1 if any",
+    {"unpack", "unpack FILE DIR",
+     "writes every element of the game's tree into DIR/<storage>/<name>.<ext>, the files "
+     "build --from reads back; names every other element it leaves out",
+     RunUnpack},
+    {"check", "check [--strict] FILE",
+     "verifies the file's structure and content; prints each error on a line and each note "
+     "(readable, but not as a careful writer leaves it) on a line starting \"note: \"; exit 1 "
+     "on any error, and with --strict on any note too; a file that passes gets the line "
+     "\"FILE: OK, N streams in N storages[, N notes]\"",
      RunCheck},
 };
 
 void PrintHelp(std::ostream& out) {
     out << "Usage: wzassets COMMAND ARGUMENTS...\n"
-           "Builds, lists, extracts and checks the asset file WinData.stg (a compound file).\n\n"
+           "Builds, lists, extracts, unpacks and checks the asset file WinData.stg (a compound "
+           "file).\n\n"
            "Commands:\n";
     for (const Command& c : kCommands) {
         out << "  wzassets " << c.usage << "\n      " << c.summary << "\n";
     }
-    out << "\nExit status: 0 on success, 1 when the file is missing, damaged or has problems,\n"
-           "2 for a command line that is not understood.\n";
+    out << "\nExit status: 0 on success, 1 when the file is missing, damaged or has problems\n"
+           "(for check --strict also notes), 2 for a command line that is not understood.\n";
 }
 
 } // namespace
@@ -77,30 +88,7 @@ int Fail(std::ostream& err, const std::string& what, const std::string& reason) 
 }
 
 std::string ToUtf8(std::u16string_view name) {
-    std::string out;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        std::uint32_t c = name[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
-            name[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
+    return cfb::NameToUtf8(name);
 }
 
 std::u16string FromUtf8(std::string_view text) {

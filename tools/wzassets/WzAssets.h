@@ -30,6 +30,7 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 int RunExtract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunUnpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // A check of what an asset file holds, run by `check` once the structure is sound. It appends
 // one line per problem it finds.
@@ -37,7 +38,8 @@ using ContentCheck =
     std::function<void(const std::filesystem::path& file, std::vector<std::string>& problems)>;
 // The content checks `check` runs, in order (ContentChecks.cpp).
 std::vector<ContentCheck> ContentChecks();
-// The structural check followed by the given content checks; prints each problem on a line.
+// The structural check followed by the given content checks: prints each error on a line,
+// then each note ("note: ..."), then, when the file passes, one summary line.
 int CheckWith(const std::vector<std::string>& args, const std::vector<ContentCheck>& checks,
               std::ostream& out, std::ostream& err);
 

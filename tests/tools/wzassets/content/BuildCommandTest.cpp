@@ -1,5 +1,6 @@
 // `wzassets build`: the default file as every reader sees it, the same bytes on every build,
-// a folder's files taken byte for byte, and failures that leave the old file alone.
+// a folder's files taken byte for byte, and failures that leave the old file alone. And
+// `wzassets unpack`, whose folder build takes back.
 
 #include "BuildCommand.h"
 #include "CfbTestSupport.h"
@@ -103,11 +104,12 @@ TEST_F(BuildCommand, DefaultFileHoldsEveryElementForEveryReader) {
     EXPECT_EQ(listing, want);
 
     // And the tool's own check, through the real program.
-    std::string problems;
-    EXPECT_EQ(cfbtest::RunProgram({WZ_BINARY_DIR "/bin/wzassets", "check", DefaultFile().string()},
-                                  &problems),
-              0);
-    EXPECT_EQ(problems, "");
+    std::string said;
+    EXPECT_EQ(
+        cfbtest::RunProgram(
+            {WZ_BINARY_DIR "/bin/wzassets", "check", "--strict", DefaultFile().string()}, &said),
+        0);
+    EXPECT_EQ(said, DefaultFile().string() + ": OK, 46 streams in 3 storages\n");
 }
 
 TEST_F(BuildCommand, TwoBuildsWriteTheSameBytes) {
@@ -212,6 +214,90 @@ TEST_F(BuildCommand, CommandLinesItDoesNotUnderstand) {
         EXPECT_EQ(r.code, 2);
         EXPECT_EQ(r.err, "Usage: wzassets build OUT [--from DIR] [--quiet]\n");
     }
+}
+
+// Unpack, then build from the folder: every stream comes back byte for byte, and so does the
+// whole file. An edited file in the folder changes its element and nothing else.
+TEST_F(BuildCommand, UnpackAndBuildMakeARoundTrip) {
+    const fs::path folder = scratch / "unpacked";
+    const ToolRun unpack = Tool({"unpack", DefaultFile().string(), folder.string()});
+    ASSERT_EQ(unpack.code, 0) << unpack.err;
+    EXPECT_EQ(unpack.err, "");
+    EXPECT_NE(unpack.out.find(": 46 streams, "), std::string::npos) << unpack.out;
+    EXPECT_TRUE(fs::is_regular_file(folder / "Images/Love3.jpg"));
+    EXPECT_TRUE(fs::is_regular_file(folder / "Sound/Knock.wav"));
+    EXPECT_TRUE(fs::is_regular_file(folder / "Music/Titles.mid"));
+
+    const fs::path again = scratch / "again.stg";
+    const ToolRun build = Tool({"build", again.string(), "--from", folder.string(), "--quiet"});
+    ASSERT_EQ(build.code, 0) << build.err;
+    EXPECT_EQ(build.err, "");
+    EXPECT_NE(build.out.find("46 from files and 0 generated"), std::string::npos) << build.out;
+    cfbtest::Tree tree;
+    ASSERT_EQ(cfbtest::ReadTree(again, tree), 0);
+    EXPECT_EQ(tree, Expected());
+    EXPECT_EQ(ReadFileBytes(again), ReadFileBytes(DefaultFile()));
+
+    cfbtest::Tree edited = Expected();
+    edited["Music/Love6"] = Pattern(5000, 6);
+    WriteFileBytes(folder / "Music/Love6.mid", edited["Music/Love6"]);
+    ASSERT_EQ(Tool({"build", again.string(), "--from", folder.string(), "--quiet"}).code, 0);
+    ASSERT_EQ(cfbtest::ReadTree(again, tree), 0);
+    EXPECT_EQ(tree, edited);
+}
+
+// A file with more than the game's tree, and less: what is not the game's is named and left
+// out, a missing element is named and exits 1 (build --from then generates it); a damaged
+// chain stops unpack before it writes anything.
+TEST_F(BuildCommand, UnpackNamesWhatItLeavesOut) {
+    cfbtest::Tree tree;
+    std::uint32_t seed = 1;
+    for (const auto& e : wz::content::AssetElements()) {
+        if (PathOf(e) != "Music/Love5") {
+            tree[PathOf(e)] = Pattern(seed * 397 % 9000, seed);
+        }
+        ++seed;
+    }
+    tree["Readme"] = Pattern(10, 1);
+    tree["Images/Extra"] = Pattern(5000, 2);
+    tree["Video/Intro"] = Pattern(20, 3);
+    const fs::path file = scratch / "more.stg";
+    ASSERT_EQ(cfbtest::BuildFile(file, tree), 0);
+    const fs::path folder = scratch / "out";
+    const ToolRun r = Tool({"unpack", file.string(), folder.string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "wzassets: left out Images/Extra: not an element of the game's tree\n"
+                     "wzassets: left out Readme: not an element of the game's tree\n"
+                     "wzassets: left out Video/: not an element of the game's tree\n"
+                     "wzassets: " +
+                         file.string() +
+                         ": Music/Love5: missing; build --from generates the default\n");
+    EXPECT_NE(r.out.find(": 45 streams, "), std::string::npos) << r.out;
+    for (const auto& e : wz::content::AssetElements()) {
+        const char* extension = e.storage == u"Images"  ? ".jpg"
+                                : e.storage == u"Sound" ? ".wav"
+                                                        : ".mid";
+        const fs::path written = folder / (PathOf(e) + extension);
+        if (PathOf(e) == "Music/Love5") {
+            EXPECT_FALSE(fs::exists(written));
+        } else {
+            EXPECT_EQ(ReadFileBytes(written), tree[PathOf(e)]) << PathOf(e);
+        }
+    }
+
+    // Images/Jacket and Sound/Knock share their sectors: nothing is written.
+    cfbtest::Layout f{ReadFileBytes(file)};
+    f.Set32(f.EntryAt(f.Find(u"Knock")) + 0x74, f.StartOf(u"Jacket"));
+    const fs::path damaged = scratch / "damaged.stg";
+    WriteFileBytes(damaged, f.bytes);
+    const fs::path untouched = scratch / "untouched";
+    const ToolRun refused = Tool({"unpack", damaged.string(), untouched.string()});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.err.rfind("wzassets: " + damaged.string() + ": Images/Jacket: damaged: ", 0),
+              0u)
+        << refused.err;
+    EXPECT_EQ(refused.err.find('\n'), refused.err.size() - 1) << "one line";
+    EXPECT_FALSE(fs::exists(untouched));
 }
 
 } // namespace
