@@ -168,6 +168,9 @@ std::vector<std::int16_t> Render(const std::vector<std::uint8_t>& midi,
         sequencer.Close(id);
     }
     device.Close();
+    if (end <= start) {
+        return samples;
+    }
 
     std::ifstream in(outPath, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(start * 4));
