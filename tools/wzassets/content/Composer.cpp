@@ -603,18 +603,21 @@ std::vector<std::uint8_t> Song::Write() {
         int pan;
         int reverb;
     };
-    // Channel volumes leave headroom: with every part playing, the loudest tracks peak near
-    // three quarters of full scale through the General MIDI SoundFont.
+    // Channel volumes leave headroom: with every part playing and each style's trim applied,
+    // no track peaks above two fifths of full scale through the game's synthesizer.
     Part parts[] = {{lead, "Melody", kLeadChannel, s_.lead, 88, 64, 56},
                     {harmony, "Harmony", kHarmonyChannel, s_.harmony, 68, 42, 70},
                     {bass, "Bass", kBassChannel, s_.bass, 84, 70, 24},
                     {drums, "Drums", kDrumChannel, 0, 76, 64, 40}};
+    // The channel volume acts on the square of its value, 40 log10(volume / 127) dB.
+    const float trim = std::pow(10.0f, s_.levelDb / 40.0f);
     for (Part& p : parts) {
         p.track.Name(p.name);
         if (p.channel != kDrumChannel) {
             p.track.Program(0, p.channel, p.program);
         }
-        p.track.Controller(0, p.channel, 7, p.volume);
+        p.track.Controller(0, p.channel, 7,
+                           std::clamp(static_cast<int>(std::lround(p.volume * trim)), 1, 127));
         p.track.Controller(0, p.channel, 10, p.pan);
         p.track.Controller(0, p.channel, 91, p.reverb);
     }

@@ -32,6 +32,10 @@ struct SongStyle {
     DrumStyle drums;
     float busyness; // 0 for a calm melody of long notes, 1 for a lively one
     std::uint32_t seed;
+    // Trim of every channel's volume, in decibels: instruments and patterns differ widely in
+    // how loud they sound, so each style is set by ear (and by measurement through the game's
+    // SoundFont) to play about as loud as the others.
+    float levelDb = 0;
 };
 
 // The phrase plan for a tempo: how many eight-bar phrases make a song of 45 to 90 seconds.

@@ -43,30 +43,41 @@ TextStyle TitleStyle(int scale) {
     return s;
 }
 
-TextStyle SmallStyle() {
+// The game's name in blue letters, paler at the top, on the night sky. They stay dark enough
+// for the gold credits scrolling over them to keep their contrast, and cool, so that the two
+// never blend into each other.
+TextStyle LogoStyle() {
     TextStyle s;
-    s.scale = 2;
-    s.top = {220, 240, 255};
-    s.bottom = {150, 200, 255};
-    s.shadow = 1;
-    s.shadowAlpha = 0.7f;
+    s.scale = 5;
+    s.top = {110, 140, 255};
+    s.bottom = {64, 48, 200};
+    s.outline = true;
+    s.outlineColour = {4, 4, 16};
     return s;
 }
 
-// The title's backdrop: a night-blue field with soft coloured light and pieces falling
-// through it.
+TextStyle SubtitleStyle() {
+    TextStyle s;
+    s.scale = 2;
+    s.top = {80, 96, 150};
+    s.bottom = {60, 70, 120};
+    return s;
+}
+
+// The title's backdrop: a dark night field with a faint haze of colour and ghostly pieces
+// falling through it. Everything stays dim, since the credits and the high scores scroll over
+// the whole picture.
 void PaintTitleBackdrop(Canvas& c, std::uint32_t seed, int pieces) {
     Shade(c, [&](int x, int y) {
         float n = Fbm(x * 0.008f, y * 0.008f, 5, seed);
-        Colour base = Mix({10, 8, 40}, {40, 14, 70}, static_cast<float>(y) / c.Height());
-        return Add(base, Scale({70, 40, 160}, std::pow(n, 2.0f)));
+        Colour base = Mix({3, 4, 14}, {10, 5, 24}, static_cast<float>(y) / c.Height());
+        return Add(base, Scale({40, 24, 96}, std::pow(n, 2.0f)));
     });
     Random r(seed);
-    Stars(c, r, c.Width() * c.Height() / 300, c.Height(), 0.8f);
+    Stars(c, r, c.Width() * c.Height() / 400, c.Height(), 0.5f);
     for (int i = 0; i < pieces; ++i) {
         int cell = r.Range(10, 20);
-        // Kept faint, so that the credits and the high scores read over them.
-        float alpha = 0.2f + 0.3f * (cell - 10) / 10.0f;
+        float alpha = 0.1f + 0.12f * (cell - 10) / 10.0f;
         DrawPiece(c, r.Range(0, 6), r.Range(1, 6), r.Range(-20, c.Width() - 20),
                   r.Range(-10, c.Height() - 20), cell, alpha);
     }
@@ -77,7 +88,7 @@ void PaintTitleBackdrop(Canvas& c, std::uint32_t seed, int pieces) {
 Canvas MakeJacketPicture() {
     Canvas c(kPictureWidth, kPictureHeight);
     PaintTitleBackdrop(c, 200, 14);
-    // A well filling up at the bottom: rows of settled cells with a few holes.
+    // A well filling up at the bottom: rows of settled cells with a few holes, in shadow.
     Random r(201);
     const int cell = 24;
     for (int row = 0; row < 4; ++row) {
@@ -90,14 +101,14 @@ Canvas MakeJacketPicture() {
             const int y0 = c.Height() - (row + 1) * cell + 2;
             for (int y = 0; y < tile.Height(); ++y) {
                 for (int x = 0; x < tile.Width(); ++x) {
-                    c.Blend(x0 + x, y0 + y, tile.GetColour(x, y), 0.6f);
+                    c.Blend(x0 + x, y0 + y, tile.GetColour(x, y), 0.3f);
                 }
             }
         }
     }
-    AddGlow(c, 148, 130, 90, {120, 80, 200}, 0.5f);
-    DrawTextCentred(c, 104, "WinZolvik", TitleStyle(5));
-    DrawTextCentred(c, 160, "A FALLING BLOCK GAME", SmallStyle());
+    AddGlow(c, 148, 122, 80, {40, 20, 90}, 0.35f);
+    DrawTextCentred(c, 104, "WinZolvik", LogoStyle());
+    DrawTextCentred(c, 160, "A FALLING BLOCK GAME", SubtitleStyle());
     return c;
 }
 
