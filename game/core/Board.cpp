@@ -80,70 +80,54 @@ void Board::ErasePiece() {
     WritePiece(0);
 }
 
+bool Board::Fits(std::int32_t shapeIndex, std::int32_t rotationIndex, std::int32_t gridRow,
+                 std::int32_t gridColumn) const {
+    const ShapeMask& mask = (*shapes[shapeIndex])[rotationIndex];
+    for (int r = 0; r < kMaskSize; ++r) {
+        for (int c = 0; c < kMaskSize; ++c) {
+            if (Occupied(mask, r, c) && CellAt(gridRow + r, gridColumn + c) != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool Board::TryMove(std::int32_t newRotation, std::int32_t newRow, std::int32_t newColumn) {
+    // The piece is taken out of the grid while it is tested, so that it never collides with
+    // its own cells.
+    ErasePiece();
+    const bool fits = Fits(shape, newRotation, newRow, newColumn);
+    if (fits) {
+        rotation = newRotation;
+        row = newRow;
+        column = newColumn;
+    }
+    PlacePiece();
+    return fits;
+}
+
 // After the game is over the falling piece is no longer in the grid, so every move refuses:
 // erasing it would wipe the fixed cells it was found to overlap.
 
 std::int32_t Board::MoveLeft() {
-    if (gameOver) {
-        return 0;
-    }
-    const ShapeMask& mask = Mask(rotation);
-    for (int r = 0; r < kMaskSize; ++r) {
-        for (int c = 0; c < kMaskSize; ++c) {
-            if (Occupied(mask, r, c)) {
-                if (CellAt(row + r, column + c - 1) != 0) {
-                    return 0;
-                }
-                break;
-            }
-        }
-    }
-    ErasePiece();
-    --column;
-    PlacePiece();
-    return 1;
+    return !gameOver && TryMove(rotation, row, column - 1);
 }
 
 std::int32_t Board::MoveRight() {
-    if (gameOver) {
-        return 0;
-    }
-    const ShapeMask& mask = Mask(rotation);
-    for (int r = 0; r < kMaskSize; ++r) {
-        for (int c = kMaskSize - 1; c >= 0; --c) {
-            if (Occupied(mask, r, c)) {
-                if (CellAt(row + r, column + c + 1) != 0) {
-                    return 0;
-                }
-                break;
-            }
-        }
-    }
-    ErasePiece();
-    ++column;
-    PlacePiece();
-    return 1;
+    return !gameOver && TryMove(rotation, row, column + 1);
+}
+
+std::int32_t Board::Rotate() {
+    return !gameOver && TryMove((rotation + 1) % kRotationCount, row, column);
 }
 
 std::int32_t Board::StepDown() {
     if (gameOver) {
         return 0;
     }
-    const ShapeMask& mask = Mask(rotation);
-    bool blocked = false;
-    for (int c = 0; c < kMaskSize && !blocked; ++c) {
-        for (int r = kMaskSize - 1; r >= 0; --r) {
-            if (Occupied(mask, r, c)) {
-                blocked = CellAt(row + r + 1, column + c) != 0;
-                break;
-            }
-        }
-    }
     landed = 0;
-    if (!blocked) {
-        ErasePiece();
-        ++row;
-        PlacePiece();
+    if (TryMove(rotation, row + 1, column)) {
         return 1;
     }
 
@@ -156,14 +140,9 @@ std::int32_t Board::StepDown() {
     }
 
     ChoosePiece();
-    const ShapeMask& next = Mask(rotation);
-    for (int r = 0; r < kMaskSize; ++r) {
-        for (int c = 0; c < kMaskSize; ++c) {
-            if (Occupied(next, r, c) && cells[r][kSpawnColumn + c] != 0) {
-                gameOver = 1;
-                return 0;
-            }
-        }
+    if (!Fits(shape, rotation, row, column)) {
+        gameOver = 1;
+        return 0;
     }
     PlacePiece();
     return 1;
@@ -181,30 +160,6 @@ std::int32_t Board::Drop() {
     while (row != 0 && !gameOver) {
         StepDown();
     }
-    return 1;
-}
-
-std::int32_t Board::Rotate() {
-    if (gameOver) {
-        return 0;
-    }
-    const std::int32_t next = (rotation + 1) % kRotationCount;
-    ErasePiece();
-    const ShapeMask& mask = Mask(next);
-    bool refused = false;
-    for (int r = 0; r < kMaskSize && !refused; ++r) {
-        for (int c = 0; c < kMaskSize; ++c) {
-            if (Occupied(mask, r, c) && CellAt(row + r, column + c) != 0) {
-                refused = true;
-            }
-        }
-    }
-    if (refused) {
-        PlacePiece();
-        return 0;
-    }
-    rotation = next;
-    PlacePiece();
     return 1;
 }
 

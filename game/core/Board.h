@@ -77,7 +77,15 @@ public:
 
     RandomGenerator random;
 
+    // Whether a piece of that shape and rotation, its mask's corner at grid (gridRow,
+    // gridColumn), covers only free cells. The falling piece's own cells count as occupied.
+    bool Fits(std::int32_t shapeIndex, std::int32_t rotationIndex, std::int32_t gridRow,
+              std::int32_t gridColumn) const;
+
 private:
+    // Moves the falling piece to the new rotation and place when it fits there; otherwise
+    // leaves it where it was.
+    bool TryMove(std::int32_t newRotation, std::int32_t newRow, std::int32_t newColumn);
     void ChoosePiece();
     // The cell at grid (r, c); anything outside the grid counts as a wall.
     std::int32_t CellAt(std::int32_t r, std::int32_t c) const;

@@ -2,8 +2,7 @@
 
 // The seven shapes of the game, each in four rotations. A rotation is a 4 x 4 mask stored row
 // by row from the top; 1 marks an occupied cell. Rotation n + 1 is rotation n turned a quarter
-// clockwise. Every mask keeps its cells contiguous within each mask row and each mask column,
-// which lets the board test a move by looking only just outside the piece's edge.
+// clockwise.
 
 #include <array>
 #include <cstdint>

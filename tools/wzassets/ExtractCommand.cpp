@@ -22,16 +22,21 @@ int RunExtract(const std::vector<std::string>& args, std::ostream& out, std::ost
         return Fail(err, file, cfb::ErrorText(r));
     }
     std::shared_ptr<cfb::Stream> stream;
-    if (int r = OpenStreamAt(*root, path, stream); r != cfb::kOk) {
-        return Fail(err, file + ": " + path,
-                    r == cfb::kErrNotFound ? "no such stream" : cfb::ErrorText(r));
-    }
     cfb::CheckReport report;
     if (int r = cfb::CheckFile(file, report); r != cfb::kOk) {
         return Fail(err, file, cfb::ErrorText(r));
     }
+    const int opened = OpenStreamAt(*root, path, stream);
+    if (opened == cfb::kErrNotFound) {
+        return Fail(err, file + ": " + path, "no such stream");
+    }
+    // The check's verdict before the open's: it says how a chain is damaged, where the open
+    // that refuses such a stream only says that it is.
     if (std::string fault = ChainFault(report, path); !fault.empty()) {
         return Fail(err, file + ": " + path, fault);
+    }
+    if (opened != cfb::kOk) {
+        return Fail(err, file + ": " + path, cfb::ErrorText(opened));
     }
     std::string what;
     std::string why;

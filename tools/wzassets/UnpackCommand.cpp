@@ -111,12 +111,14 @@ int RunUnpack(const std::vector<std::string>& args, std::ostream& out, std::ostr
             missing.push_back(path);
             continue;
         }
+        // The check's verdict before the open's: it says how a chain is damaged, where the
+        // open that refuses such a stream only says that it is.
+        if (std::string fault = ChainFault(report, path); !fault.empty()) {
+            return Fail(err, file + ": " + path, fault + "; nothing written");
+        }
         if (r != cfb::kOk) {
             return Fail(err, file + ": " + path,
                         cfb::ErrorText(r) + std::string("; nothing written"));
-        }
-        if (std::string fault = ChainFault(report, path); !fault.empty()) {
-            return Fail(err, file + ": " + path, fault + "; nothing written");
         }
         present.push_back(&e);
     }
