@@ -23,9 +23,6 @@ inline constexpr std::array<std::string_view, 6> definePrompts = {
 inline constexpr std::array<int, 5> defineSlotOrder = {kLeftSlot, kRightSlot, kRotateSlot,
                                                        kDropSlot, kDownSlot};
 
-inline constexpr std::string_view kHookFailedMessage =
-    "Error: Can't set hook to this thread.\nYou not have redefine keys.";
-
 struct KeyDefinition {
     std::int32_t definingKeys = 0; // a definition runs and captures keys
     std::int32_t defineStep = 0;   // 0 to 5: keys captured so far
