@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 // The box is laid out in dialog units: a quarter of the average character width across and
@@ -14,6 +16,12 @@ QRect Units(const QFontMetrics& m, int x, int y, int w, int h) {
     return QRect(qRound(x * ux), qRound(y * uy), qRound(w * ux), qRound(h * uy));
 }
 
+// How much wider than its rectangle a label must be to show its whole line.
+int Shortfall(const QLabel& label) {
+    const int needed = QFontMetrics(label.font()).size(0, label.text()).width();
+    return std::max(0, needed - label.contentsRect().width());
+}
+
 } // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
@@ -22,7 +30,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     font.setPointSize(10);
     setFont(font);
     const QFontMetrics m(font);
-    setFixedSize(Units(m, 0, 0, 217, 55).size());
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
@@ -41,4 +48,16 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     ok->setDefault(true);
     ok->setGeometry(Units(m, 178, 7, 32, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Where the font needs more room than the layout gives, the lines grow to the right, and
+    // the button and the box's edge move right by as much as the wider of them grew. The
+    // button's two letters always fit its eight average characters.
+    int moved = 0;
+    for (QLabel* line : {name, notice}) {
+        const int growth = Shortfall(*line);
+        line->resize(line->width() + growth, line->height());
+        moved = std::max(moved, growth);
+    }
+    ok->move(ok->x() + moved, ok->y());
+    setFixedSize(Units(m, 0, 0, 217, 55).size() + QSize(moved, 0));
 }

@@ -4,8 +4,12 @@
 #   game-title.png    the title screen
 #   game-scores.png   the title screen with the high-score table scrolling over it
 #   game-play.png     a game in play, a few pieces down
+#   game-speed.png, game-control-keys.png, game-about.png, game-high-score.png
+#                     the game's dialogs: the speed chooser, Control Keys, About and the
+#                     high-score name entry at the end of a game
 #   editor.png        the editor on its picture slots
 #   editor-music.png  the editor on its music slots
+#   editor-about.png  the editor's About box
 #
 #   scripts/screenshots.sh [BUILD_DIR]     (default: build, as ./play.sh makes it)
 #
@@ -45,26 +49,47 @@ export TMPDIR="$scratch"
 export HOME="$scratch"
 unset QT_QPA_PLATFORM
 
-# The visible top-level window of a process, waited for.
+# The visible top-level window of a process, or its window with this caption, waited for.
 window_of() {
-    local pid=$1 id=""
+    local pid=$1 caption=${2:-} id=""
+    local search=(xdotool search --onlyvisible --pid "$pid")
+    [ -n "$caption" ] && search=(xdotool search --all --onlyvisible --pid "$pid" --name "^$caption\$")
     for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | tail -1 || true)
+        id=$("${search[@]}" 2>/dev/null | tail -1 || true)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.2
     done
-    echo "screenshots.sh: no window of process $pid" >&2
+    echo "screenshots.sh: no window ${caption:+\"$caption\" }of process $pid" >&2
     return 1
 }
 
+# Keys typed into a window as the keyboard types them (a modal dialog does not always take keys
+# sent to its window directly).
 keys() {
     local window=$1
     shift
     xdotool windowfocus --sync "$window"
     for key in "$@"; do
-        xdotool key --window "$window" --delay 80 "$key"
+        xdotool key --delay 80 "$key"
         sleep 0.15
     done
+}
+
+# Opens a modal dialog with keys on a window of the process, takes its picture and closes it
+# with Escape.
+dialog_shot() {
+    local pid=$1 window=$2 caption=$3 file=$4 dialog
+    shift 4
+    # A menu takes a moment to open before its item's key can reach it.
+    for key in "$@"; do
+        keys "$window" "$key"
+        sleep 0.5
+    done
+    dialog=$(window_of "$pid" "$caption")
+    sleep 0.5
+    shot "$dialog" "$file"
+    keys "$dialog" Escape
+    sleep 0.3
 }
 
 shot() {
@@ -75,7 +100,8 @@ shot() {
 
 # A settings file with a few high scores, so that the table has something to show: the five
 # default keys, 15 scores (32-bit, little-endian), Music and Sound on, and 15 display lines of
-# 18 characters and a NUL: the name, dots, and the score ending in the 16th place.
+# 18 characters and a NUL: the name, dots, and the score ending in the 16th place. The blank
+# places hold -1, so that a game ended without a full row still earns one and asks for a name.
 le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
 write_settings() {
     local entries=("ANNA 14200" "OLEG 11800" "MARIA 9300" "IVAN 7100" "SVETA 5400" "PETR 3900" "ZOYA 2100")
@@ -88,7 +114,7 @@ write_settings() {
             while ((${#body} + ${#score} < 14)); do body+=.; done
             body+=$score
         else
-            score=0
+            score=-1
             body="              "
         fi
         scores+=$(le32 "$score")
@@ -125,6 +151,29 @@ done
 keys "$game" space Up Up Up
 sleep 0.5
 shot "$game" game-play.png
+
+# The dialogs: the speed chooser by its key (which pauses the game), Control Keys and About
+# from the menus.
+dialog_shot "${pids[-1]}" "$game" "Choose speed for play" game-speed.png l
+dialog_shot "${pids[-1]}" "$game" "Control Keys" game-control-keys.png alt+o c
+dialog_shot "${pids[-1]}" "$game" "About WinZolvik" game-about.png alt+h a
+
+# The game played on to its end: every piece dropped at once until the well is full; the
+# confirming key then asks for the player's name.
+keys "$game" p
+for _ in $(seq 40); do
+    xdotool key Down
+    sleep 0.1
+done
+keys "$game" space
+highscore=$(window_of "${pids[-1]}" "High Score")
+sleep 0.3
+keys "$highscore" a n n a
+sleep 0.3
+shot "$highscore" game-high-score.png
+keys "$highscore" Return
+sleep 0.3
+
 # Closed from its menu, Game, Exit Game, as a player would.
 keys "$game" alt+g
 xdotool key --window "$game" x 2>/dev/null || true
@@ -142,3 +191,4 @@ shot "$editor" editor.png
 keys "$editor" F3
 sleep 0.5
 shot "$editor" editor-music.png
+dialog_shot "${pids[-1]}" "$editor" "About WZolvikCreator" editor-about.png alt+h a

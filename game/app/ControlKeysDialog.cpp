@@ -1,13 +1,17 @@
 #include "ControlKeysDialog.h"
 
+#include "DialogLayout.h"
 #include "DialogUnits.h"
 #include "DialogWindow.h"
 #include "GameServices.h"
 #include "GameState.h"
+#include "KeyDefinition.h"
 #include "NameCodePage.h"
 
 #include <QLabel>
 #include <QPushButton>
+
+#include <vector>
 
 namespace wz {
 namespace {
@@ -27,6 +31,25 @@ constexpr Caption kCaptions[] = {
 // bottom, each beside its caption.
 constexpr int kNameRowOfSlot[kControlKeyCount] = {49, 38, 5, 16, 27};
 
+// Every text a name field can show: the name of every code, and the text it opens with.
+std::vector<QString> KeyNameTexts() {
+    std::vector<QString> texts{QStringLiteral("None")};
+    for (int code = 0; code <= 0xFF; ++code) {
+        texts.push_back(QString::fromStdU16String(
+            DecodeCodePageText(KeyName(static_cast<std::uint8_t>(code)))));
+    }
+    return texts;
+}
+
+// Every text the prompt line can show.
+std::vector<QString> PromptTexts() {
+    std::vector<QString> texts;
+    for (const std::string_view prompt : definePrompts) {
+        texts.push_back(QString::fromLatin1(prompt.data(), static_cast<qsizetype>(prompt.size())));
+    }
+    return texts;
+}
+
 } // namespace
 
 ControlKeysDialog::ControlKeysDialog(QWidget* owner, GameState& state, GameServices& services)
@@ -35,26 +58,34 @@ ControlKeysDialog::ControlKeysDialog(QWidget* owner, GameState& state, GameServi
           OnCapturedKey(key, released, autoRepeat);
       }) {
     SetUpDialogWindow(*this, "Control Keys");
-    const DialogUnits units(font());
-    setFixedSize(units.Size(128, 78));
 
     // Created in the order the focus moves through them.
-    auto* defaultKeys =
-        MakeButton(*this, "Default Keys", kDefaultKeysId, units.Rect(76, 5, 45, 12));
-    auto* defineKeys = MakeButton(*this, "Define Keys", kDefineKeysId, units.Rect(76, 25, 45, 12));
-    auto* ok = MakeButton(*this, "OK", kOkButtonId, units.Rect(76, 45, 45, 12));
+    auto* defaultKeys = MakeButton(*this, "Default Keys", kDefaultKeysId, {});
+    auto* defineKeys = MakeButton(*this, "Define Keys", kDefineKeysId, {});
+    auto* ok = MakeButton(*this, "OK", kOkButtonId, {});
     ok->setDefault(true);
-    defaultKeys->setFocus();
-    prompt_ = MakeLabel(*this, "", kPromptLineId, units.Rect(11, 63, 105, 8));
+    prompt_ = MakeLabel(*this, "", kPromptLineId, {});
     prompt_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    std::vector<GrowingControl> layout = {
+        {defaultKeys, 76, 5, 45, 12, ButtonTextWidth(*defaultKeys)},
+        {defineKeys, 76, 25, 45, 12, ButtonTextWidth(*defineKeys)},
+        {ok, 76, 45, 45, 12, ButtonTextWidth(*ok)},
+        {prompt_, 11, 63, 105, 8, LabelTextWidth(*prompt_, PromptTexts()), Anchor::Centred},
+    };
     for (const Caption& caption : kCaptions) {
-        MakeLabel(*this, caption.text, 0,
-                  units.Rect(caption.x, caption.y, caption.width, caption.height));
+        QLabel* label = MakeLabel(*this, caption.text, 0, {});
+        layout.push_back({label, caption.x, caption.y, caption.width, caption.height,
+                          LabelTextWidth(*label, {label->text()})});
     }
+    const std::vector<QString> names = KeyNameTexts();
     for (int slot = 0; slot < kControlKeyCount; ++slot) {
-        nameFields_[slot] = MakeLabel(*this, "None", kKeyNameFieldId + slot,
-                                      units.Rect(36, kNameRowOfSlot[slot], 32, 8));
+        nameFields_[slot] = MakeLabel(*this, "None", kKeyNameFieldId + slot, {});
+        layout.push_back({nameFields_[slot], 36, kNameRowOfSlot[slot], 32, 8,
+                          LabelTextWidth(*nameFields_[slot], names)});
     }
+    setFixedSize(LayOutGrowing(DialogUnits(font()), 128, 78, layout));
+    defaultKeys->setFocus();
 
     connect(defaultKeys, &QPushButton::clicked, this, &ControlKeysDialog::OnDefaultKeys);
     connect(defineKeys, &QPushButton::clicked, this, &ControlKeysDialog::OnDefineKeys);

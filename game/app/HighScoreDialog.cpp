@@ -1,5 +1,6 @@
 #include "HighScoreDialog.h"
 
+#include "DialogLayout.h"
 #include "DialogUnits.h"
 #include "DialogWindow.h"
 #include "GameState.h"
@@ -7,6 +8,7 @@
 #include "NameCodePage.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -15,22 +17,26 @@ namespace wz {
 HighScoreDialog::HighScoreDialog(QWidget* owner, GameState& state)
     : QDialog(owner, kDialogWindowFlags), state_(state) {
     SetUpDialogWindow(*this, "High Score");
-    const DialogUnits units(font());
-    setFixedSize(units.Size(149, 29));
 
     // The field has the focus when the dialog opens, and comes first in the tab order.
     name_ = new QLineEdit(this);
     SetControlId(*name_, kNameFieldId);
-    name_->setGeometry(units.Rect(65, 6, 36, 12));
     name_->setMaxLength(kHighScoreNameLength);
     name_->setFocus();
-    MakeLabel(*this, "Enter Your Name:", 0, units.Rect(8, 8, 55, 8));
+    QLabel* prompt = MakeLabel(*this, "Enter Your Name:", 0, {});
     auto* frame = new QFrame(this);
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    frame->setGeometry(units.Rect(2, 2, 106, 21));
     frame->lower();
-    auto* ok = MakeButton(*this, "OK", kOkButtonId, units.Rect(111, 6, 34, 13));
+    auto* ok = MakeButton(*this, "OK", kOkButtonId, {});
     ok->setDefault(true);
+
+    const GrowingControl layout[] = {
+        {name_, 65, 6, 36, 12},
+        {prompt, 8, 8, 55, 8, LabelTextWidth(*prompt, {prompt->text()})},
+        {frame, 2, 2, 106, 21, 0, Anchor::Around},
+        {ok, 111, 6, 34, 13, ButtonTextWidth(*ok)},
+    };
+    setFixedSize(LayOutGrowing(DialogUnits(font()), 149, 29, layout));
     connect(ok, &QPushButton::clicked, this, &HighScoreDialog::accept);
 }
 

@@ -1,5 +1,6 @@
 #include "SpeedDialog.h"
 
+#include "DialogLayout.h"
 #include "DialogUnits.h"
 #include "DialogWindow.h"
 #include "GameState.h"
@@ -10,6 +11,8 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include <vector>
 
 namespace wz {
 namespace {
@@ -76,20 +79,30 @@ QPoint ClientOrigin(const QWidget* owner) {
 SpeedDialog::SpeedDialog(QWidget* owner, GameState& state)
     : QDialog(owner, kDialogWindowFlags), state_(state) {
     SetUpDialogWindow(*this, "Choose speed for play");
-    const DialogUnits units(font());
-    setFixedSize(units.Size(181, 8));
 
-    MakeLabel(*this, "Speed", 0, units.Rect(2, 0, 22, 8));
-    number_ = MakeLabel(*this, "##", kSpeedNumberId, units.Rect(25, 0, 8, 8));
+    QLabel* caption = MakeLabel(*this, "Speed", 0, {});
+    number_ = MakeLabel(*this, "##", kSpeedNumberId, {});
     scrollBar_ = new QScrollBar(Qt::Horizontal, this);
     SetControlId(*scrollBar_, kSpeedScrollBarId);
-    scrollBar_->setGeometry(units.Rect(39, 0, 91, 8));
     // The scroll bar takes the keys first, so L, the arrows and Enter choose a speed.
     scrollBar_->setFocusPolicy(Qt::StrongFocus);
     scrollBar_->installEventFilter(this);
     scrollBar_->setFocus();
-    auto* ok = MakeButton(*this, "OK", kOkButtonId, units.Rect(131, 0, 50, 8));
+    auto* ok = MakeButton(*this, "OK", kOkButtonId, {});
     ok->setDefault(true);
+
+    std::vector<QString> numbers{number_->text()};
+    for (int shown = 1; shown <= kSpeedCount; ++shown) {
+        numbers.push_back(QString::number(shown));
+    }
+    const GrowingControl layout[] = {
+        {caption, 2, 0, 22, 8, LabelTextWidth(*caption, {caption->text()})},
+        {number_, 25, 0, 8, 8, LabelTextWidth(*number_, numbers)},
+        {scrollBar_, 39, 0, 91, 8},
+        {ok, 131, 0, 50, 8, ButtonTextWidth(*ok)},
+    };
+    const DialogUnits units(font());
+    setFixedSize(LayOutGrowing(units, 181, 8, layout));
 
     scrollBar_->setRange(0, kSpeedCount - 1);
     scrollBar_->setSingleStep(1);

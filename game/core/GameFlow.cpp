@@ -87,7 +87,7 @@ void GameFlow::OnKeyDown(std::uint32_t key) {
             if (!state_.paused) {
                 TogglePause();
             }
-            host_.RunSpeedDialog();
+            ChooseSpeed();
             RestartFallTimer();
         } else {
             host_.PostCommand(kCommandGameSpeed);
@@ -257,6 +257,16 @@ void GameFlow::KillTitleTimer() {
     }
 }
 
+void GameFlow::ChooseSpeed() {
+    // The play field shows level + speed: a paused game is not repainted by its timer, so a
+    // new speed would otherwise wait for the next repaint to show.
+    const std::int32_t before = state_.speed;
+    host_.RunSpeedDialog();
+    if (state_.speed != before) {
+        host_.Repaint();
+    }
+}
+
 void GameFlow::OnCommand(std::uint32_t command) {
     switch (command) {
     case kCommandStartNewGame:
@@ -266,8 +276,9 @@ void GameFlow::OnCommand(std::uint32_t command) {
         TogglePause();
         break;
     case kCommandGameSpeed:
-        // From the menu the new speed waits for the next level or game.
-        host_.RunSpeedDialog();
+        // From the menu the new speed waits for the next level or game to set the pace, but
+        // the number shown changes at once.
+        ChooseSpeed();
         break;
     case kCommandExitGame:
         KillFallTimer();

@@ -58,6 +58,7 @@ private:
     void MarkLevelCompleteIfRisen();
     void KillFallTimer();
     void KillTitleTimer();
+    void ChooseSpeed();
     void ChangeTrack(std::u16string_view name);
 
     GameState& state_;

@@ -5,6 +5,7 @@
 #include "GameState.h"
 #include "LevelNames.h"
 #include "MessageBox.h"
+#include "ScreenLayout.h"
 #include "TempFiles.h"
 
 #include <new>
@@ -81,8 +82,18 @@ bool AssetLoader::LoadStartupPictures() {
     }
     if (loaded) {
         reading = levelPictureNames[0];
-        framePicture_ = ReadPicture(levelPictureNames[0]);
-        loaded = framePicture_ != nullptr;
+        // The first level's picture must be there for the game to run, and one that does not
+        // decode says so now. The frame, though, is a black picture of its own at the
+        // window's size, whatever that picture turned out to be.
+        loaded = ReadPicture(levelPictureNames[0]) != nullptr;
+    }
+    if (loaded) {
+        try {
+            framePicture_ = std::make_unique<Picture>(layout::kFrameWidth, layout::kFrameHeight);
+            loaded = !framePicture_->IsEmpty();
+        } catch (const std::bad_alloc&) {
+            loaded = false;
+        }
     }
     if (loaded) {
         reading = kTilesPicture;

@@ -39,9 +39,9 @@ public:
     AssetLoader(const AssetLoader&) = delete;
     AssetLoader& operator=(const AssetLoader&) = delete;
 
-    // The title picture "Jacket" as background, "Love1" as the drawing surface and "Titles" as
-    // the tile sheet. On failure everything is freed, the fatal message is shown and false
-    // returned: the game cannot run.
+    // The title picture "Jacket" as background and "Titles" as the tile sheet; "Love1" is read
+    // too, and the drawing surface made: a black 296 x 432 picture. On failure everything is
+    // freed, the fatal message is shown and false returned: the game cannot run.
     bool LoadStartupPictures();
     // Copy "Knock" of Sound, and "Titles" of Music, to temporary files. On failure the message
     // of that feature is shown, and the game goes on without it.

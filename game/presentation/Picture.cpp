@@ -1,5 +1,6 @@
 #include "Picture.h"
 
+#include "BitmapLayout.h"
 #include "DecoderMessages.h"
 #include "PageMemory.h"
 
@@ -22,6 +23,25 @@ Picture::Picture(const std::string& path, int isBitmapFile, MessageBoxSink* mess
         AllocateHeaders();
         ReadJpegFile(path, messages);
     }
+}
+
+Picture::Picture(std::int32_t width, std::int32_t height) {
+    AllocateHeaders();
+    if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide)
+        return;
+    const std::size_t size = std::size_t{RowStride(width, 24)} * static_cast<std::size_t>(height);
+    // Pages arrive zero-filled: the picture is black from the start.
+    void* array = AllocatePages(size);
+    if (array == nullptr)
+        return;
+    *header = BitmapInfoHeader{sizeof(BitmapInfoHeader), width, height, 1, 24, 0,
+                               static_cast<std::uint32_t>(size), 0, 0, 0, 0};
+    info->bmiHeader = *header;
+    pages = array;
+    pageBytes = size;
+    pixelBytes = size;
+    pixels = static_cast<std::uint8_t*>(array);
+    depth = 24;
 }
 
 Picture::~Picture() {

@@ -45,6 +45,10 @@ public:
     // Reads a file: a BMP file when isBitmapFile is non-zero, otherwise a JPEG file.
     Picture(const std::string& path, int isBitmapFile, MessageBoxSink* messages);
 
+    // A black picture of width x height pixels at 24 bits per pixel; empty when a side is not
+    // positive or larger than a bitmap file may be, or when there is no memory for it.
+    Picture(std::int32_t width, std::int32_t height);
+
     ~Picture();
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
@@ -88,6 +92,9 @@ public:
     int CopyRectKeyed(std::uint32_t dx, std::uint32_t dy, const Picture& source, std::uint32_t sx,
                       std::uint32_t sy, std::uint32_t w, std::uint32_t h, std::uint32_t key0,
                       std::uint32_t key1, std::uint32_t key2);
+
+    // Paints every pixel black (every byte 0). Returns 0 for an empty picture.
+    int FillBlack();
 
 private:
     void DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length, MessageBoxSink* messages);

@@ -143,6 +143,13 @@ int Picture::CopyFrom(const Picture& source) {
     return 1;
 }
 
+int Picture::FillBlack() {
+    if (BytesPerPixel(depth) == 0 || pixels == nullptr)
+        return 0;
+    std::memset(pixels, 0, std::size_t{Stride()} * static_cast<std::size_t>(Height()));
+    return 1;
+}
+
 // Both copies accept the same rectangles: equal, usable depths, and the rectangle wholly
 // inside both pictures. An empty rectangle inside both is a copy of nothing (rows.count 0).
 bool Picture::PrepareCopy(const Picture& source, std::uint32_t dx, std::uint32_t dy,

@@ -17,6 +17,14 @@ int CopyTileKeyed(Picture& frame, const Picture& tiles, Point at, const TileRect
     return frame.CopyRectKeyed(at.x, at.y, tiles, tile.x, tile.y, tile.w, tile.h, 0, 0, 0);
 }
 
+// The screen's picture over the whole frame, or black where it cannot be shown (a picture that
+// failed to decode, or one of another size): nothing of an earlier paint shows through.
+void DrawBackground(Picture& frame, const Picture* background) {
+    if (background == nullptr || frame.CopyFrom(*background) == 0) {
+        frame.FillBlack();
+    }
+}
+
 // The panels shared by the play and picture screens: game over takes precedence over pause.
 void DrawPausePanel(const GameState& state, Picture& frame, const Picture& tiles) {
     if (state.paused && !state.board.gameOver) {
@@ -43,10 +51,7 @@ void PaintPlayScreen(const GameState& state, const ScreenPictures& pictures,
         return;
     }
     Picture& frame = *pictures.frame;
-    // A background that does not fit is refused, and the frame keeps the last paint's pixels.
-    if (pictures.background != nullptr) {
-        frame.CopyFrom(*pictures.background);
-    }
+    DrawBackground(frame, pictures.background);
     if (pictures.tiles != nullptr) {
         const Picture& tiles = *pictures.tiles;
         CopyTileKeyed(frame, tiles, layout::kSpeedLabel, tilesheet::kSpeedLabel);
@@ -79,9 +84,7 @@ void PaintPictureScreen(const GameState& state, const ScreenPictures& pictures,
         return;
     }
     Picture& frame = *pictures.frame;
-    if (pictures.background != nullptr) {
-        frame.CopyFrom(*pictures.background);
-    }
+    DrawBackground(frame, pictures.background);
     if (pictures.tiles != nullptr) {
         // The final picture carries no game-over panel.
         if (state.board.gameOver && !state.allLevelsDone) {
@@ -98,9 +101,7 @@ void PaintTitleScreen(GameState& state, const ScreenPictures& pictures, FramePre
         return;
     }
     Picture& frame = *pictures.frame;
-    if (pictures.background != nullptr) {
-        frame.CopyFrom(*pictures.background);
-    }
+    DrawBackground(frame, pictures.background);
     if (state.scrollerOn && pictures.tiles != nullptr) {
         DrawScroller(state, frame, *pictures.tiles);
     }

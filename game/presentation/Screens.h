@@ -5,7 +5,9 @@
 //   - the picture screen: the level picture (or the final picture) alone, after a level;
 //   - the title screen: the title picture, with the credits and high scores scrolling upwards
 //     once the scroller is on.
-// The screens read the game state and change nothing in it but the scroller's offset.
+// Each screen starts from its picture, or from black when the picture cannot be shown, so no
+// earlier paint shows through. The screens read the game state and change nothing in it but
+// the scroller's offset.
 
 #include <cstdint>
 

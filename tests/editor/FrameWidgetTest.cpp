@@ -2,6 +2,7 @@
 #include "CfbTestSupport.h"
 #include "EditorCommands.h"
 #include "EditorWindowFixture.h"
+#include "TextFit.h"
 
 #include <QAction>
 #include <QDir>
@@ -250,6 +251,36 @@ TEST_F(FrameTest, AboutBoxShowsNameVersionAndOk) {
     });
     frame->OnCommand(wz::ID_APP_ABOUT);
     EXPECT_TRUE(shown);
+}
+
+// The box keeps its own 10-point font whatever the desktop's, and shows both lines and its
+// button whole in it, each control clear of the others.
+TEST(AboutBox, ShowsItsTextsWhole) {
+    const QFont desktop = QApplication::font();
+    for (const int points : {0, 14}) {
+        SCOPED_TRACE(points ? "at 14 points" : "at the default font");
+        if (points > 0) {
+            QFont font = desktop;
+            font.setPointSize(points);
+            QApplication::setFont(font);
+        }
+        CAboutDlg about;
+        about.show();
+        EXPECT_EQ(about.font().pointSize(), 10);
+        for (const std::string& cut : wz::testkit::CutTexts(about)) {
+            ADD_FAILURE() << cut;
+        }
+        const QList<QWidget*> controls = about.findChildren<QWidget*>();
+        for (const QWidget* control : controls) {
+            for (const QWidget* other : controls) {
+                EXPECT_TRUE(other == control || !control->geometry().intersects(other->geometry()))
+                    << control->objectName().toStdString() << " over "
+                    << other->objectName().toStdString();
+            }
+        }
+        about.accept();
+    }
+    QApplication::setFont(desktop);
 }
 
 TEST_F(FrameTest, StartUpFailureShowsTheMessageAndCloses) {

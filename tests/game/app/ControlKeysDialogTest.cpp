@@ -247,8 +247,11 @@ TEST_F(ControlKeysDialogTest, DialogGoingDuringADefinition) {
     });
     EXPECT_EQ(State().keyDefinition.definingKeys, 0);
     EXPECT_EQ(State().controlKeys, (ControlKeys{0, 0, 'Q', 0, 0}));
+    // The window system may have paused the game as the dialog went; P toggles it either way.
+    QApplication::processEvents();
+    const std::int32_t paused = State().paused;
     Press(Qt::Key_P);
-    EXPECT_EQ(State().paused, 1);
+    EXPECT_NE(State().paused, paused);
 }
 
 // Cancel keeps what Default Keys and a definition changed for the running game without writing

@@ -4,6 +4,7 @@
 #include "GameMenu.h"
 #include "MenuCommands.h"
 #include "QtMessageBoxes.h"
+#include "ScreenLayout.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -137,6 +138,42 @@ TEST_F(GameProgramTest, FrameIsPresentedUprightAndUnsmoothed) {
             EXPECT_EQ(doubled.pixel(x, y), qRgb(0, 0, 255)) << x << "," << y;
     EXPECT_EQ(doubled.pixel(3, 1), neighbour);
     EXPECT_EQ(neighbour, shot.pixel(1, 0));
+}
+
+// A first level picture that does not decode: its box is shown and play goes on over black.
+// The falling piece is drawn where it is, and every free cell of the well stays black however
+// far the piece has moved.
+TEST_F(GameProgramTest, UndecodableLevelPictureLeavesNoTrail) {
+    std::vector<AssetStream> streams = Without(SampleAssets(), u"Images", u"Love1");
+    streams.push_back({u"Images", u"Love1", {'n', 'o', ' ', 'J', 'P', 'E', 'G'}});
+    WriteAssets(streams);
+    ASSERT_TRUE(Start());
+    Press(Qt::Key_Space);
+    ASSERT_EQ(State().playing, 1);
+    EXPECT_EQ(sink.shown.size(), 2u) << "one box at start-up, one for the level";
+    for (int step = 0; step < 6; ++step) {
+        Press(Qt::Key_Up); // one row down
+        Press(step % 2 ? Qt::Key_Left : Qt::Key_Right);
+    }
+    const QImage shot = Window().Frame().grab().toImage();
+    int drawn = 0;
+    // Row 0 lies under the labels.
+    for (int r = 1; r < layout::kWellRows; ++r) {
+        for (int c = layout::kFirstWellColumn; c <= layout::kLastWellColumn; ++c) {
+            const layout::Point at = layout::WellCell(r, c);
+            bool black = true;
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 20; ++x)
+                    black = black && shot.pixel(int(at.x) + x, int(at.y) + y) == qRgb(0, 0, 0);
+            if (State().board.cells[r][c] == 0) {
+                EXPECT_TRUE(black) << "cell " << r << ", " << c;
+            } else {
+                EXPECT_FALSE(black) << "cell " << r << ", " << c;
+                ++drawn;
+            }
+        }
+    }
+    EXPECT_EQ(drawn, 4);
 }
 
 // The Qt boxes: caption, text, icon and one OK button, owned by the active window when asked.

@@ -109,6 +109,7 @@ TEST(Pause, LosingActivationPausesOnce) {
     EXPECT_EQ(rig.state.paused, 1);
 }
 
+// A new speed is repainted at once, over the paused game.
 TEST(SpeedKey, PausesRunsTheDialogAndRestartsTheFallTimer) {
     GameRig rig;
     rig.Key(VK_SPACE);
@@ -119,27 +120,36 @@ TEST(SpeedKey, PausesRunsTheDialogAndRestartsTheFallTimer) {
         {CallKind::SetMenuCheck, kCommandPauseGame, 1},
         {CallKind::Repaint},
         {CallKind::SpeedDialog},
+        {CallKind::Repaint},
         {CallKind::KillTimer, 1},
         {CallKind::SetTimer, 1, fallPeriods[1 + 7]},
     };
     EXPECT_EQ(rig.log.Take(), expected);
     EXPECT_EQ(rig.state.paused, 1) << "the game stays paused";
 
-    // Already paused: no second toggle. Cancel keeps the speed, and the timer restarts anyway.
-    rig.host.speedOk = false;
-    rig.host.speedChoice = 3;
-    rig.Key(VK_KEY_L);
-    EXPECT_EQ(rig.state.paused, 1);
-    EXPECT_EQ(rig.state.speed, 7);
-    EXPECT_EQ(rig.host.armedPeriod, fallPeriods[8]);
+    // Already paused: no second toggle. Cancel, or OK on the same speed, keeps the speed and
+    // the picture, and the timer restarts anyway.
+    const std::vector<Call> unchanged = {
+        {CallKind::SpeedDialog},
+        {CallKind::KillTimer, 1},
+        {CallKind::SetTimer, 1, fallPeriods[1 + 7]},
+    };
+    for (const bool ok : {false, true}) {
+        rig.host.speedOk = ok;
+        rig.host.speedChoice = ok ? 7 : 3;
+        rig.Key(VK_KEY_L);
+        EXPECT_EQ(rig.log.Take(), unchanged) << ok;
+        EXPECT_EQ(rig.state.paused, 1);
+        EXPECT_EQ(rig.state.speed, 7);
+    }
 }
 
 TEST(SpeedKey, OnTheTitleQueuesTheGameSpeedCommand) {
     GameRig rig;
     rig.host.speedChoice = 4;
     rig.Key(VK_KEY_L);
-    const std::vector<Call> expected = {{CallKind::PostCommand, kCommandGameSpeed},
-                                        {CallKind::SpeedDialog}};
+    const std::vector<Call> expected = {
+        {CallKind::PostCommand, kCommandGameSpeed}, {CallKind::SpeedDialog}, {CallKind::Repaint}};
     EXPECT_EQ(rig.log.Take(), expected);
     EXPECT_EQ(rig.state.speed, 4);
     EXPECT_EQ(rig.state.paused, 0);
@@ -154,14 +164,15 @@ TEST(SpeedKey, NeverActsAsAGameKey) {
     EXPECT_EQ(rig.state.board.column, column);
 }
 
-// The menu's Game Speed during a game takes effect only with the next level or game.
+// The menu's Game Speed during a game sets the pace only with the next level or game; the
+// number shown changes at once.
 TEST(SpeedMenu, LeavesTheRunningFallTimerAlone) {
     GameRig rig;
     rig.Key(VK_SPACE);
     rig.host.speedChoice = 19;
     rig.log.Take();
     rig.flow.OnCommand(kCommandGameSpeed);
-    EXPECT_EQ(rig.log.Take(), std::vector<Call>{{CallKind::SpeedDialog}});
+    EXPECT_EQ(rig.log.Take(), (std::vector<Call>{{CallKind::SpeedDialog}, {CallKind::Repaint}}));
     EXPECT_EQ(rig.host.armedPeriod, fallPeriods[1]);
     EXPECT_EQ(rig.state.paused, 0);
     rig.flow.OnCommand(kCommandStartNewGame);

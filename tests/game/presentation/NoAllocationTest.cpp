@@ -5,6 +5,8 @@
 #include "PictureTestSupport.h"
 
 #include <FrameView.h>
+#include <GameState.h>
+#include <Screens.h>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,38 @@ TEST(Painting, ComposingThePlayScreenAllocatesNothing) {
     EXPECT_EQ(wz::testkit::AllocationCount() - before, 0);
     // The composition did draw: the game-over panel covers part of the background.
     EXPECT_NE(std::memcmp(frame.Pixels(), background.Pixels(), frame.PixelArraySize()), 0);
+}
+
+struct NoPresenter : FramePresenter {
+    void PresentFrame(const Picture&) override {}
+};
+
+// Every screen as the window paints it, over its picture and over black where the picture
+// cannot be shown.
+TEST(Painting, PaintingEveryScreenAllocatesNothing) {
+    const auto pictureJpeg = EncodeJpeg(296, 432, BackgroundColour);
+    const auto sheetJpeg = EncodeJpeg(160, 336, GameLikeSheetColour);
+    Picture frame(296, 432);
+    const Picture picture(pictureJpeg.data(), static_cast<std::uint32_t>(pictureJpeg.size()),
+                          nullptr);
+    const Picture undecoded(static_cast<const std::uint8_t*>(nullptr), 0, nullptr);
+    const Picture tiles(sheetJpeg.data(), static_cast<std::uint32_t>(sheetJpeg.size()), nullptr);
+    GameState state;
+    state.scrollerOn = 1;
+    state.scrollerOffset = 0;
+    state.paused = 1;
+    NoPresenter presenter;
+
+    const long before = wz::testkit::AllocationCount();
+    for (const Picture* background : {&picture, &undecoded}) {
+        for (int screen = 0; screen < 3; ++screen) {
+            state.playing = screen < 2 ? 1 : 0;
+            state.levelComplete = screen == 1 ? 1 : 0;
+            PaintWindow(state, {&frame, background, &tiles}, presenter);
+        }
+    }
+    EXPECT_EQ(wz::testkit::AllocationCount() - before, 0);
+    EXPECT_EQ(state.scrollerOffset, -2) << "the title screen was painted twice";
 }
 
 } // namespace

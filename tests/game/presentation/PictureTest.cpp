@@ -176,5 +176,34 @@ TEST(Release, DecodedPictureBecomesEmpty) {
     EXPECT_EQ(picture.Header(), nullptr);
 }
 
+// A black picture of a given size, as the frame is made: 24 bits, rows padded, every byte 0,
+// and handed to the display like a decoded one. Sides that no bitmap may have give an empty
+// picture; painting a picture black works only on one with pixels.
+TEST(BlackPicture, HasTheSizeAskedForOrNothing) {
+    Picture frame(296, 432);
+    ASSERT_EQ(frame.Depth(), 24u);
+    EXPECT_EQ(frame.Width(), 296);
+    EXPECT_EQ(frame.Height(), 432);
+    EXPECT_EQ(frame.Stride(), 888u);
+    EXPECT_EQ(frame.PixelArraySize(), 888u * 432u);
+    EXPECT_EQ(frame.Info()->bmiHeader.biBitCount, 24);
+    EXPECT_EQ(frame.Info()->bmiHeader.biSizeImage, 888u * 432u);
+    EXPECT_EQ(ViewOf(frame).width, 296);
+    const std::vector<std::uint8_t> zeros(frame.PixelArraySize(), 0);
+    EXPECT_EQ(std::memcmp(frame.Pixels(), zeros.data(), zeros.size()), 0);
+
+    const auto jpeg = SampleJpeg(296, 432);
+    const Picture source(jpeg.data(), static_cast<std::uint32_t>(jpeg.size()), nullptr);
+    ASSERT_EQ(frame.CopyFrom(source), 1);
+    EXPECT_EQ(frame.FillBlack(), 1);
+    EXPECT_EQ(std::memcmp(frame.Pixels(), zeros.data(), zeros.size()), 0);
+
+    for (const auto& [width, height] : {std::pair{0, 10}, {10, -1}, {16385, 1}, {1, 16385}}) {
+        Picture none(width, height);
+        ExpectEmpty(none);
+        EXPECT_EQ(none.FillBlack(), 0) << width << " x " << height;
+    }
+}
+
 } // namespace
 } // namespace wz::test

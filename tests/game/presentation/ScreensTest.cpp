@@ -220,28 +220,56 @@ TEST_F(ScreensTest, ScrollerCycleIs2017Paints) {
     EXPECT_EQ(presenter.presented, 2017);
 }
 
-// A background that does not fit the frame is refused: the frame keeps the last paint's
-// pixels, the screen is drawn over them and presented. A missing tile sheet draws no tiles.
-TEST_F(ScreensTest, UnfitPicturesAreLeftOut) {
-    state.playing = 1;
-    state.board.gameOver = 1;
-    Paint();
-    const std::vector<std::uint8_t> before = PixelBytes(*frame);
-
+// A picture that cannot be shown, one of another size or one that did not decode, leaves every
+// screen black under its tiles: nothing of the last paint shows through. A missing tile sheet
+// draws no tiles.
+TEST_F(ScreensTest, UnshowablePicturesLeaveBlack) {
     const auto small = SolidPicture(dir, 100, 100, {9, 9, 9});
     const Picture empty(static_cast<const std::uint8_t*>(nullptr), 0, nullptr);
-    PaintWindow(state, {frame.get(), small.get(), tiles.get()}, presenter);
-    EXPECT_EQ(PixelBytes(*frame), before);
-    EXPECT_EQ(presenter.presented, 2);
+    struct Screen {
+        const char* name;
+        int playing, levelComplete;
+    };
+    const Screen screens[] = {{"play", 1, 0}, {"picture", 1, 1}, {"title", 0, 0}};
+    const std::pair<const char*, const Picture*> pictures[] = {
+        {"other size", small.get()}, {"not decoded", &empty}, {"none", nullptr}};
+    const auto black = [&](std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) {
+        for (std::uint32_t j = 0; j < h; ++j)
+            for (std::uint32_t i = 0; i < w; ++i)
+                if (!(PixelOf(*frame, x + i, y + j) == Bgr{0, 0, 0}))
+                    return false;
+        return true;
+    };
+    for (const Screen& screen : screens) {
+        for (const auto& [what, picture] : pictures) {
+            SCOPED_TRACE(std::string(screen.name) + ", " + what);
+            state = GameState{};
+            state.playing = screen.playing;
+            state.levelComplete = screen.levelComplete;
+            state.paused = 1;
+            Paint();
+            PaintWindow(state, {frame.get(), picture, tiles.get()}, presenter);
+            // Left of the panels and below the well nothing is drawn on any screen.
+            EXPECT_TRUE(black(0, 30, 70, 402));
+            EXPECT_TRUE(black(0, 428, 296, 4));
+            EXPECT_EQ(ShowsPausePanel(), screen.playing == 1);
+            EXPECT_EQ(ShowsScoreLabel(), screen.playing == 1 && screen.levelComplete == 0);
+        }
+    }
+    EXPECT_EQ(presenter.presented, 18);
 
-    PaintWindow(state, {frame.get(), background.get(), &empty}, presenter);
+    state = GameState{};
+    state.playing = 1;
+    state.board.gameOver = 1;
+    const Picture noTiles(static_cast<const std::uint8_t*>(nullptr), 0, nullptr);
+    PaintWindow(state, {frame.get(), background.get(), &noTiles}, presenter);
     EXPECT_FALSE(ShowsGameOverPanel());
     EXPECT_TRUE(ShowsBackground(0, 0, 296, 432));
-    EXPECT_EQ(presenter.presented, 3);
+    EXPECT_EQ(presenter.presented, 19);
 
     // Nothing to draw into: nothing is presented.
     PaintWindow(state, {nullptr, background.get(), tiles.get()}, presenter);
-    EXPECT_EQ(presenter.presented, 3);
+    EXPECT_EQ(presenter.presented, 19);
 }
 
 } // namespace
