@@ -13,10 +13,6 @@
 #
 # The launchers find the prefix from their own place, so an unpacked package runs anywhere.
 
-if(WZ_BUILD_FUZZ)
-  return()
-endif()
-
 # The commands go where Debian keeps games, all three: the editor and the tool serve only the
 # game. (The launchers and the tool find lib/ from one level below the prefix, as from bin/.)
 set(WZ_COMMAND_DIR games)
@@ -26,22 +22,12 @@ set(WZ_DIST_DIR ${PROJECT_SOURCE_DIR}/dist)
 
 # Programs and the decoder library. The two GUI programs live in one folder with the library
 # and find it through $ORIGIN; the tool in games/ looks into that folder.
-foreach(program WinZolvik WZolvikCreator)
-  if(TARGET ${program})
-    set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN")
-    install(TARGETS ${program} RUNTIME DESTINATION ${WZ_PROGRAM_DIR})
-  endif()
-endforeach()
-if(TARGET JpgToBmp)
-  install(TARGETS JpgToBmp LIBRARY DESTINATION ${WZ_PROGRAM_DIR} NAMELINK_SKIP)
-endif()
-if(TARGET wzassets)
-  set_target_properties(wzassets PROPERTIES INSTALL_RPATH "$ORIGIN/../${WZ_PROGRAM_DIR}")
-  install(TARGETS wzassets RUNTIME DESTINATION ${WZ_COMMAND_DIR})
-endif()
-if(TARGET wz_default_asset_file)
-  install(FILES ${CMAKE_BINARY_DIR}/WinData.stg DESTINATION ${WZ_DATA_DIR})
-endif()
+set_target_properties(WinZolvik WZolvikCreator PROPERTIES INSTALL_RPATH "$ORIGIN")
+install(TARGETS WinZolvik WZolvikCreator RUNTIME DESTINATION ${WZ_PROGRAM_DIR})
+install(TARGETS JpgToBmp LIBRARY DESTINATION ${WZ_PROGRAM_DIR} NAMELINK_SKIP)
+set_target_properties(wzassets PROPERTIES INSTALL_RPATH "$ORIGIN/../${WZ_PROGRAM_DIR}")
+install(TARGETS wzassets RUNTIME DESTINATION ${WZ_COMMAND_DIR})
+install(FILES ${CMAKE_BINARY_DIR}/WinData.stg DESTINATION ${WZ_DATA_DIR})
 
 # Launchers and desktop integration: the desktop entries start the launchers, and the MIME
 # type hands asset files to the editor. Installing these is how the editor offers its
@@ -56,28 +42,26 @@ install(FILES ${WZ_DIST_DIR}/winzolvik-assets.xml DESTINATION share/mime/package
 # Icons for the hicolor theme, made at build time: the game's from the code that draws its
 # window icon, the editor's from its frame icon.
 set(WZ_ICON_SIZES 16 22 24 32 48 64 128 256)
-if(TARGET wz_game_resources AND TARGET WZolvikCreator)
-  find_package(Qt6 REQUIRED COMPONENTS Gui)
-  add_executable(wz_icon_maker ${WZ_DIST_DIR}/icons/IconMaker.cpp)
-  target_link_libraries(wz_icon_maker PRIVATE wz_game_resources Qt6::Gui)
-  set_target_properties(wz_icon_maker PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dist)
-  set(icon_dir ${CMAKE_BINARY_DIR}/dist/icons)
-  set(editor_icon ${PROJECT_SOURCE_DIR}/editor/resources/frame.png)
-  set(icon_files "")
-  foreach(size IN LISTS WZ_ICON_SIZES)
-    list(APPEND icon_files ${icon_dir}/${size}/winzolvik.png ${icon_dir}/${size}/wzolvikcreator.png)
-    install(FILES ${icon_dir}/${size}/winzolvik.png ${icon_dir}/${size}/wzolvikcreator.png
-            DESTINATION share/icons/hicolor/${size}x${size}/apps)
-  endforeach()
-  # A build-time helper: a sanitizer build's leak report at its exit is no concern here.
-  add_custom_command(OUTPUT ${icon_files}
-    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-            $<TARGET_FILE:wz_icon_maker> ${editor_icon} ${icon_dir} ${WZ_ICON_SIZES}
-    DEPENDS wz_icon_maker ${editor_icon}
-    COMMENT "Drawing the desktop icons"
-    VERBATIM)
-  add_custom_target(wz_icons ALL DEPENDS ${icon_files})
-endif()
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+add_executable(wz_icon_maker ${WZ_DIST_DIR}/icons/IconMaker.cpp)
+target_link_libraries(wz_icon_maker PRIVATE wz_game_resources Qt6::Gui)
+set_target_properties(wz_icon_maker PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/dist)
+set(icon_dir ${CMAKE_BINARY_DIR}/dist/icons)
+set(editor_icon ${PROJECT_SOURCE_DIR}/editor/resources/frame.png)
+set(icon_files "")
+foreach(size IN LISTS WZ_ICON_SIZES)
+  list(APPEND icon_files ${icon_dir}/${size}/winzolvik.png ${icon_dir}/${size}/wzolvikcreator.png)
+  install(FILES ${icon_dir}/${size}/winzolvik.png ${icon_dir}/${size}/wzolvikcreator.png
+          DESTINATION share/icons/hicolor/${size}x${size}/apps)
+endforeach()
+# A build-time helper: a sanitizer build's leak report at its exit is no concern here.
+add_custom_command(OUTPUT ${icon_files}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+          $<TARGET_FILE:wz_icon_maker> ${editor_icon} ${icon_dir} ${WZ_ICON_SIZES}
+  DEPENDS wz_icon_maker ${editor_icon}
+  COMMENT "Drawing the desktop icons"
+  VERBATIM)
+add_custom_target(wz_icons ALL DEPENDS ${icon_files})
 
 # Manual pages and the changelog, compressed as Debian keeps them (-n: no name or time stamp,
 # same bytes each build). Each page is installed under the name of its command; man finds
@@ -112,15 +96,11 @@ install(FILES ${WZ_DIST_DIR}/org.winzolvik.WinZolvik.metainfo.xml DESTINATION sh
 
 # User documentation.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/winzolvik)
-foreach(page game.md editor.md asset-file.md)
-  if(EXISTS ${PROJECT_SOURCE_DIR}/docs/${page})
-    install(FILES ${PROJECT_SOURCE_DIR}/docs/${page} DESTINATION share/doc/winzolvik)
-  endif()
-endforeach()
-if(EXISTS ${PROJECT_SOURCE_DIR}/docs/images)
-  install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION share/doc/winzolvik
-          FILES_MATCHING PATTERN "*.png")
-endif()
+install(FILES ${PROJECT_SOURCE_DIR}/docs/game.md ${PROJECT_SOURCE_DIR}/docs/editor.md
+              ${PROJECT_SOURCE_DIR}/docs/asset-file.md
+        DESTINATION share/doc/winzolvik)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION share/doc/winzolvik
+        FILES_MATCHING PATTERN "*.png")
 
 # The Debian package.
 set(CPACK_GENERATOR DEB)

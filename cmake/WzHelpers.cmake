@@ -1,22 +1,3 @@
-# Adds a source folder when it has a CMakeLists.txt of its own.
-function(wz_add_folder dir)
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-    add_subdirectory(${dir})
-  endif()
-endfunction()
-
-# Adds every direct subfolder of the current folder that has a CMakeLists.txt (recursively
-# for folders that only group others, like tests/game).
-function(wz_add_subfolders)
-  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
-  list(SORT children)
-  foreach(child IN LISTS children)
-    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
-      add_subdirectory(${child})
-    endif()
-  endforeach()
-endfunction()
-
 # wz_add_gtest(NAME name SOURCES a.cpp ... LIBS lib ... [ENV VAR=value ...] [TIMEOUT s] [OWN_MAIN])
 # One GoogleTest program, its cases registered with CTest one by one, run headless.
 # OWN_MAIN: the sources bring their own main() (a Qt test that needs a QApplication).
