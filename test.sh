@@ -13,7 +13,7 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 # The parsers' fuzz targets, for a bounded time each, when clang is there.
-if command -v clang++ >/dev/null 2>&1 && [ -n "$(find fuzz -mindepth 2 -name CMakeLists.txt -print -quit)" ]; then
+if command -v clang++ >/dev/null 2>&1; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWZ_BUILD_FUZZ=ON >/dev/null
   cmake --build build-fuzz -j"$jobs"
   ctest --test-dir build-fuzz --output-on-failure -j"$jobs"
