@@ -33,7 +33,8 @@ inline constexpr std::array<std::u16string_view, 22> levelPictureNames = {
 
 // The music of each level. It differs from the picture list at levels 6, 18 and 20: level 6
 // plays the track stored as "Love18", level 18 plays "Love20" and level 20 plays "Love6".
-inline constexpr std::array<std::u16string_view, 22> levelTrackNames = {
+using LevelTrackList = std::array<std::u16string_view, 22>;
+inline constexpr LevelTrackList levelTrackNames = {
     u"Love1",  u"Love2",  u"Love3",  u"Love4",  u"Love5",  u"Love18", u"Love7",  u"Love8",
     u"Love9",  u"Love10", u"Love11", u"Love12", u"Love13", u"Love14", u"Love15", u"Love16",
     u"Love17", u"Love20", u"Love19", u"Love6",  u"Win",    u"",

@@ -56,7 +56,7 @@ void GameFlow::StartNewGame() {
     if (state_.musicOpen) {
         services_.CloseMusic();
     }
-    services_.ExtractMusicTrack(levelTrackNames[0]);
+    services_.ExtractMusicTrack(tracks_[0]);
     state_.board.Reset(host_.TimeInSeconds());
     services_.StartMusic();
     KillTitleTimer();
@@ -202,8 +202,8 @@ void GameFlow::AdvanceLevel() {
 
     services_.LoadBackgroundPicture(levelPictureNames[state_.pictureIndex]);
     // The music goes on when the next level shares the track of the last one.
-    const std::u16string_view track = levelTrackNames[state_.trackIndex];
-    if (state_.trackIndex < 1 || track != levelTrackNames[state_.trackIndex - 1]) {
+    const std::u16string_view track = tracks_[state_.trackIndex];
+    if (state_.trackIndex < 1 || track != tracks_[state_.trackIndex - 1]) {
         ChangeTrack(track);
     }
     RestartFallTimer();

@@ -11,6 +11,7 @@
 #include "GameHost.h"
 #include "GameServices.h"
 #include "GameState.h"
+#include "LevelNames.h"
 
 #include <cstdint>
 
@@ -18,8 +19,10 @@ namespace wz {
 
 class GameFlow {
 public:
-    GameFlow(GameState& state, GameHost& host, GameServices& services)
-        : state_(state), host_(host), services_(services) {}
+    // tracks: the music of each level; the game's own list unless a test brings another.
+    GameFlow(GameState& state, GameHost& host, GameServices& services,
+             const LevelTrackList& tracks = levelTrackNames)
+        : state_(state), host_(host), services_(services), tracks_(tracks) {}
 
     // Start-up, in the entry's order: once the assets are loaded, ApplyStartupDefaults; then the
     // settings are read and CopyHighScoreLinesToCredits is called; the window is shown; then
@@ -64,6 +67,7 @@ private:
     GameState& state_;
     GameHost& host_;
     GameServices& services_;
+    const LevelTrackList& tracks_;
 };
 
 } // namespace wz

@@ -248,6 +248,27 @@ TEST(GameOver, EndsEvenWhilePaused) {
     EXPECT_FALSE(rig.host.checks[kCommandPauseGame - 40000]);
 }
 
+// A level whose track is the one already playing leaves the music running.
+TEST(LevelComplete, NextLevelOnTheSameTrackKeepsTheMusic) {
+    GameRig rig;
+    rig.host.seconds = kWinningSeed;
+    rig.tracks[1] = rig.tracks[0];
+    rig.Key(VK_SPACE);
+    PlayToLevelComplete(rig, AutoPlayer::Landing::DropKey);
+    rig.log.Take();
+    rig.Key(VK_SPACE);
+    const std::vector<Call> expected = {
+        Picture(u"Love2"),
+        Kill(),
+        Timer(fallPeriods[2]),
+        Simple(CallKind::Repaint),
+    };
+    std::vector<Call> calls = rig.log.Take();
+    ASSERT_GE(calls.size(), expected.size());
+    EXPECT_EQ(std::vector<Call>(calls.begin(), calls.begin() + expected.size()), expected);
+    EXPECT_EQ(rig.state.trackIndex, 1);
+}
+
 class AllLevels : public testing::TestWithParam<std::int32_t> {};
 
 // A game through all 20 levels at a chosen speed: every level brings its picture, its track

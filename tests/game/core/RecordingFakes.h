@@ -128,7 +128,9 @@ struct GameRig {
     CallLog log;
     RecordingHost host{state, log};
     RecordingServices services{state, log};
-    GameFlow flow{state, host, services};
+    // The music of each level, the game's own unless a test changes it.
+    LevelTrackList tracks = levelTrackNames;
+    GameFlow flow{state, host, services, tracks};
 
     // Called after every key press and tick, to check what must hold after each event.
     std::function<void()> afterEvent;
