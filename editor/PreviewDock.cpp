@@ -6,16 +6,16 @@
 #include "EditorTexts.h"
 
 #include <QAction>
-#include <QLayout>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QStyle>
 #include <QSettings>
+#include <QStyle>
 #include <QTreeWidgetItem>
 #include <QVBoxLayout>
 

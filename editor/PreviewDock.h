@@ -76,7 +76,7 @@ private:
     QPushButton* stop_ = nullptr;
     bool shown_ = false;
     bool refreshPending_ = false;
-    int grownBy_ = 0; // width the frame gained when the pane was shown
+    int grownBy_ = 0;                 // width the frame gained when the pane was shown
     std::vector<std::uint8_t> track_; // the track on show, for Play
     bool trackPlayable_ = false;
     QString trackInfo_;

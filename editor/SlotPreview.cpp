@@ -93,7 +93,8 @@ SlotBytes ReadSlotBytes(const SlotLists& lists, SlotKind kind, int slot,
         return out;
     }
     const std::u16string_view storage = pictures ? kImagesStorage : kMusicStorage;
-    const std::string& stream = (pictures ? lists.pictureStreamNames : lists.musicStreamNames)[slot];
+    const std::string& stream =
+        (pictures ? lists.pictureStreamNames : lists.musicStreamNames)[slot];
     out.origin = PreviewOrigin::AssetFile;
     out.where = assetFile.filename().string() + ": " + Narrow(storage) + "/" + stream;
     ReadAssetStream(assetFile, storage, Wide(stream), out);

@@ -41,6 +41,7 @@ TrackPlayer::~TrackPlayer() {
 
 std::string TrackPlayer::Play(std::span<const std::uint8_t> bytes) {
     Stop();
+    notices_.TakeAll(); // notices of earlier plays mean nothing now
     if (!device_.IsOpen() && !device_.Open()) {
         return "no audio device (" + device_.LastError() + ")";
     }
@@ -54,9 +55,10 @@ std::string TrackPlayer::Play(std::span<const std::uint8_t> bytes) {
         return "no temporary file for the track";
     }
     std::uint32_t id = 0;
-    std::uint32_t error = WriteWholeFile(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()))
-                              ? sequencer_->Open(path, id)
-                              : kSeqErrorFileNotFound;
+    std::uint32_t error =
+        WriteWholeFile(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()))
+            ? sequencer_->Open(path, id)
+            : kSeqErrorFileNotFound;
     RemoveFile(path);
     if (error == 0) {
         error = sequencer_->CheckPort(id);
@@ -70,7 +72,6 @@ std::string TrackPlayer::Play(std::span<const std::uint8_t> bytes) {
     if (error != 0) {
         return SequencerReason(error);
     }
-    notices_.TakeAll(); // notices of earlier plays mean nothing now
     deviceId_ = id;
     return {};
 }

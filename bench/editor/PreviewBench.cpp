@@ -73,8 +73,7 @@ bool MakeAssetFile(const fs::path& file) {
 class PreviewWindow {
 public:
     PreviewWindow()
-        : folder_(fs::temp_directory_path() /
-                  ("wz_bench_preview_" + std::to_string(::getpid()))),
+        : folder_(fs::temp_directory_path() / ("wz_bench_preview_" + std::to_string(::getpid()))),
           old_(fs::current_path()) {
         fs::create_directories(folder_);
         QStandardPaths::setTestModeEnabled(true);

@@ -111,9 +111,11 @@ TEST_F(PreviewTest, HiddenAtFirstStartThenRememberedAndTheWindowMakesRoom) {
     EXPECT_TRUE(frame->action(wz::ID_VIEW_PREVIEW)->isChecked());
     EXPECT_GT(frame->width(), 480);
 
-    frame->OnCommand(wz::ID_VIEW_PREVIEW);
+    // The pane's own close button is View › Preview too.
+    preview->close();
     QApplication::processEvents();
     EXPECT_FALSE(preview->isVisible());
+    EXPECT_FALSE(frame->action(wz::ID_VIEW_PREVIEW)->isChecked());
     EXPECT_EQ(frame->width(), 480);
     app.reset();
     ASSERT_TRUE(StartEditor());
@@ -143,8 +145,9 @@ TEST_F(PreviewTest, PicturesShowAtOnePixelToOneWithTheirSize) {
     WriteFile(folder / "wide.jpg", Jpeg(500, 120, {20, 180, 20}));
     Select(2);
     DropOnSelected("wide.jpg");
-    EXPECT_EQ(preview->originLabel()->text(),
-              QString::fromStdString("Pending file (Новый файл): " + (folder / "wide.jpg").string()));
+    EXPECT_EQ(
+        preview->originLabel()->text(),
+        QString::fromStdString("Pending file (Новый файл): " + (folder / "wide.jpg").string()));
     EXPECT_EQ(PictureSize(), QSize(500, 120));
     EXPECT_EQ(preview->infoLabel()->text(), "500 × 120");
 

@@ -1,3 +1,4 @@
+#include "SlotPreview.h"
 #include "AssetFixture.h"
 #include "AssetUpdate.h"
 #include "Canvas.h"
@@ -6,7 +7,6 @@
 #include "JpegWriter.h"
 #include "MidiWriter.h"
 #include "RecordingSink.h"
-#include "SlotPreview.h"
 #include "TrackPlayer.h"
 
 #include <gtest/gtest.h>
