@@ -19,14 +19,18 @@
 #include <QTreeWidgetItem>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <new>
+
 namespace {
 
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
 }
 
-// The game's pictures are 296 pixels wide: the pane is wide enough to show one whole.
+// The game's pictures are 296 by 432 pixels: the pane is large enough to show one whole.
 constexpr int kPictureWidth = 296;
+constexpr int kPictureHeight = 432;
 
 } // namespace
 
@@ -40,6 +44,9 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
 
     auto* content = new QWidget(this);
     auto* layout = new QVBoxLayout(content);
+    // Tight margins, so that a frame-sized picture fits whole in the window's first height.
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
     origin_ = new QLabel(content);
     origin_->setWordWrap(true);
     // Long paths wrap instead of widening the pane.
@@ -53,14 +60,15 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     scroll_->setWidget(picture_);
     scroll_->setWidgetResizable(false);
     scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    // Wide enough for a whole frame-sized picture beside its vertical scroll bar; wider
-    // pictures scroll, and the pane's width never follows what it shows.
-    scroll_->setMinimumWidth(kPictureWidth + 2 * scroll_->frameWidth() +
-                             style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Expanding);
-    policy.setRetainSizeWhenHidden(true); // the pane keeps its width while it shows a track
-    scroll_->setSizePolicy(policy);
+    // Room for a whole frame-sized picture beside a vertical scroll bar; larger pictures
+    // scroll, and the pane's width never follows what it shows. The window grows as tall as
+    // the picture needs.
+    scroll_->setMinimumSize(kPictureWidth + 2 * scroll_->frameWidth() +
+                                style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                            kPictureHeight + 2 * scroll_->frameWidth());
+    scroll_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(scroll_, 1);
+    content->setMinimumWidth(scroll_->minimumWidth() + 8);
 
     info_ = new QLabel(content);
     info_->setWordWrap(true);
@@ -135,10 +143,11 @@ void PreviewDock::SetPreviewShown(bool shown) {
     if (shown) {
         // The tree keeps its width: the frame grows by the pane and the splitter between.
         // The pane knows its width once it is shown and laid out.
+        heightBefore_ = frame_.height();
         show();
         if (sized) {
-            widget()->layout()->activate();
-            grownBy_ = std::max(sizeHint().width(), minimumSizeHint().width()) +
+            grownBy_ = std::max({sizeHint().width(), minimumSizeHint().width(),
+                                 widget()->minimumWidth()}) +
                        frame_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
             frame_.resize(frame_.width() + grownBy_, frame_.height());
         }
@@ -147,8 +156,12 @@ void PreviewDock::SetPreviewShown(bool shown) {
         Stop();
         hide();
         if (sized && grownBy_ > 0) {
-            frame_.resize(std::max(frame_.width() - grownBy_, frame_.minimumWidth()),
-                          frame_.height());
+            // The hidden pane no longer holds up the frame's minimum size once laid out; the
+            // frame gives back the width, and any height, that the pane made it take.
+            frame_.layout()->activate();
+            frame_.resize(
+                std::max(frame_.width() - grownBy_, frame_.minimumWidth()),
+                std::max(std::min(frame_.height(), heightBefore_), frame_.minimumHeight()));
         }
         grownBy_ = 0;
     }
@@ -180,19 +193,23 @@ void PreviewDock::Refresh() {
         ShowText(Text(wz::kNothingSelected));
         return;
     }
-    const wz::SlotLists& lists = view_.assetUpdate().lists();
-    const wz::SlotKind kind = lists.Showing();
-    const wz::SlotBytes slot = wz::ReadSlotBytes(lists, kind, item->data(0, Qt::UserRole).toInt(),
-                                                 view_.assetUpdate().AssetPath());
-    origin_->setText(QString::fromStdString(wz::OriginText(slot)));
-    if (!slot.error.empty()) {
-        ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, slot.error)));
-        return;
-    }
-    if (kind == wz::SlotKind::Pictures) {
-        ShowPictureBytes(slot.bytes);
-    } else {
-        ShowTrackBytes(slot.bytes);
+    // This runs from the event loop, outside any command's guard: a preview that cannot get
+    // its memory says so in the pane instead of ending the editor.
+    try {
+        const wz::SlotLists& lists = view_.assetUpdate().lists();
+        const wz::SlotKind kind = lists.Showing();
+        const wz::SlotBytes slot = wz::ReadSlotBytes(
+            lists, kind, item->data(0, Qt::UserRole).toInt(), view_.assetUpdate().AssetPath());
+        origin_->setText(QString::fromStdString(wz::OriginText(slot)));
+        if (!slot.error.empty()) {
+            ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, slot.error)));
+        } else if (kind == wz::SlotKind::Pictures) {
+            ShowPictureBytes(slot.bytes);
+        } else {
+            ShowTrackBytes(slot.bytes);
+        }
+    } catch (const std::bad_alloc&) {
+        ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, "out of memory")));
     }
 }
 

@@ -77,6 +77,7 @@ private:
     bool shown_ = false;
     bool refreshPending_ = false;
     int grownBy_ = 0;                 // width the frame gained when the pane was shown
+    int heightBefore_ = 0;            // the frame's height before the pane was shown
     std::vector<std::uint8_t> track_; // the track on show, for Play
     bool trackPlayable_ = false;
     QString trackInfo_;

@@ -103,13 +103,15 @@ TEST_F(PreviewTest, HiddenAtFirstStartThenRememberedAndTheWindowMakesRoom) {
     EXPECT_GT(frame->width(), 480 + preview->scrollArea()->minimumWidth() / 2);
     EXPECT_GE(view->width(), treeWidth - 8); // the tree keeps its room
     EXPECT_GE(preview->scrollArea()->viewport()->width(), 296);
+    const QSize shownSize = frame->size();
+    EXPECT_GE(frame->height(), 580);
 
     // The next start shows it again, in a window wide enough for it.
     app.reset();
     ASSERT_TRUE(StartEditor());
     EXPECT_TRUE(preview->isVisible());
     EXPECT_TRUE(frame->action(wz::ID_VIEW_PREVIEW)->isChecked());
-    EXPECT_GT(frame->width(), 480);
+    EXPECT_EQ(frame->size(), shownSize);
 
     // The pane's own close button is View › Preview too.
     preview->close();
@@ -132,6 +134,10 @@ TEST_F(PreviewTest, PicturesShowAtOnePixelToOneWithTheirSize) {
     EXPECT_EQ(PictureSize(), QSize(296, 432));
     EXPECT_EQ(preview->pictureLabel()->size(), QSize(296, 432));
     EXPECT_EQ(preview->infoLabel()->text(), "296 × 432");
+    // The whole picture is in sight, without scrolling.
+    const QSize room = preview->scrollArea()->viewport()->size();
+    EXPECT_GE(room.width(), 296);
+    EXPECT_GE(room.height(), 432);
     const QColor corner = preview->pictureLabel()->pixmap().toImage().pixelColor(0, 0);
     EXPECT_NEAR(corner.red(), 200, 20);
     EXPECT_NEAR(corner.blue(), 30, 20);
