@@ -46,6 +46,7 @@ protected:
         content["Images/Jacket"] = Jpeg(296, 432, {30, 30, 200});
         content["Music/Love1"] = Track(8);
         content["Music/Love2"] = Track(120);
+        content["Music/Love3"] = Track(1);
         ASSERT_TRUE(WriteAssetFile(folder / "WinData.stg", content));
     }
 
@@ -209,6 +210,21 @@ TEST_F(PreviewTest, TracksPlayAndStopWithTheSelectionAndThePane) {
     EXPECT_FALSE(preview->playButton()->isVisibleTo(preview));
     preview->Play();
     EXPECT_FALSE(preview->player().IsPlaying());
+}
+
+// The end of a track comes on the audio thread; the pane learns of it on its own thread and
+// offers Play again.
+TEST_F(PreviewTest, ATrackThatEndsOffersPlayAgain) {
+    ASSERT_TRUE(StartEditor());
+    preview->SetPreviewShown(true);
+    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    Select(2);
+    ASSERT_EQ(preview->originLabel()->text(), "WinData.stg: Music/Love3");
+    preview->Play();
+    ASSERT_TRUE(preview->player().IsPlaying());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !preview->player().IsPlaying(); }, 20000));
+    EXPECT_TRUE(preview->playButton()->isEnabled());
+    EXPECT_FALSE(preview->stopButton()->isEnabled());
 }
 
 } // namespace
