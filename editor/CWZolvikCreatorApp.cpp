@@ -6,6 +6,7 @@
 #include "CWZolvikCreatorView.h"
 #include "EditorCommands.h"
 #include "EditorTexts.h"
+#include "PreviewDock.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -30,7 +31,9 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     }
     view_ = new CWZolvikCreatorView(messages_, frame_.get());
     frame_->setCentralWidget(view_);
+    preview_ = new PreviewDock(*frame_, *view_);
     frame_->AddCommandTarget(view_);
+    frame_->AddCommandTarget(preview_);
     frame_->AddCommandTarget(this);
     connect(document_.get(), &CWZolvikCreatorDoc::titleChanged, frame_.get(),
             &CMainFrame::SetDocumentTitle);
@@ -55,6 +58,7 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
         document_->OnNewDocument();
     }
     view_->OnInitialUpdate(*document_);
+    preview_->RestoreVisibility();
 
     frame_->show();
     frame_->repaint();

@@ -14,6 +14,7 @@
 class CMainFrame;
 class CWZolvikCreatorDoc;
 class CWZolvikCreatorView;
+class PreviewDock;
 
 class CWZolvikCreatorApp : public QObject, public wz::CommandTarget {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
     CMainFrame* frame() const { return frame_.get(); }
     CWZolvikCreatorDoc* document() const { return document_.get(); }
     CWZolvikCreatorView* view() const { return view_; }
+    PreviewDock* preview() const { return preview_; }
 
 private:
     wz::QtMessageBoxSink boxes_;
@@ -41,4 +43,5 @@ private:
     std::unique_ptr<CWZolvikCreatorDoc> document_;
     std::unique_ptr<CMainFrame> frame_;
     CWZolvikCreatorView* view_ = nullptr; // owned by the frame
+    PreviewDock* preview_ = nullptr;      // owned by the frame
 };

@@ -17,6 +17,7 @@ enum CommandId : int {
     ID_VIEW_EXPLORER = 32790,
     ID_VIEW_ZOLVIK = 32791,
     ID_HELP_KEY = 32793,
+    ID_VIEW_PREVIEW = 32794,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,
@@ -41,7 +42,7 @@ struct CommandText {
     std::string_view prompt;
 };
 
-inline constexpr std::array<CommandText, 11> kCommandTexts = {{
+inline constexpr std::array<CommandText, 12> kCommandTexts = {{
     {ID_FILE_RESTORE, "&Restore\tCtrl+R",
      "Restore last copy (Восстановить последнюю копию)\nRestore last copy (Восстановить "
      "последнюю копию)"},
@@ -63,6 +64,9 @@ inline constexpr std::array<CommandText, 11> kCommandTexts = {{
      "Start Zolvik (Запустить Золвик)\nStart Zolvik (Запустить Золвик)"},
     {ID_VIEW_TOOLBAR, "T&oolbar", "Show or hide the toolbar\nToggle ToolBar"},
     {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar\nToggle StatusBar"},
+    {ID_VIEW_PREVIEW, "Pre&view (Просмотр)",
+     "Show or hide the preview of the selected item (Показать или скрыть просмотр "
+     "выбранного элемента)\nPreview (Просмотр)"},
     {ID_APP_ABOUT, "&About WZolvikCreator...",
      "Display program information, version number and copyright\nAbout"},
 }};
@@ -70,14 +74,15 @@ inline constexpr std::array<CommandText, 11> kCommandTexts = {{
 // The menu: three popups, kSeparator between groups.
 struct MenuPopup {
     std::string_view title;
-    std::array<int, 11> items; // ends at the first -1
+    std::array<int, 12> items; // ends at the first -1
 };
 
 inline constexpr std::array<MenuPopup, 3> kMenu = {{
     {"&File", {ID_FILE_RESTORE, ID_FILE_SAVE_CHANGES, kSeparator, ID_APP_EXIT, -1}},
     {"&View",
      {ID_VIEW_PICTURES, ID_VIEW_MUSIC, kSeparator, ID_VIEW_REVERT_CURRENT, kSeparator,
-      ID_VIEW_EXPLORER, ID_VIEW_ZOLVIK, kSeparator, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, -1}},
+      ID_VIEW_EXPLORER, ID_VIEW_ZOLVIK, kSeparator, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+      ID_VIEW_PREVIEW, -1}},
     {"&Help", {ID_APP_ABOUT, -1}},
 }};
 

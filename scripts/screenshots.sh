@@ -10,6 +10,8 @@
 #   editor.png        the editor on its picture slots
 #   editor-music.png  the editor on its music slots
 #   editor-about.png  the editor's About box
+#   editor-preview-picture.png  the editor with its preview pane on a picture slot
+#   editor-preview-track.png    the editor with its preview pane on a music slot
 #
 #   scripts/screenshots.sh [BUILD_DIR]     (default: build, as ./play.sh makes it)
 #
@@ -192,3 +194,12 @@ keys "$editor" F3
 sleep 0.5
 shot "$editor" editor-music.png
 dialog_shot "${pids[-1]}" "$editor" "About WZolvikCreator" editor-about.png alt+h a
+
+# The preview pane, from the View menu (View, Preview), on the picture of level 3 and then on
+# the title music.
+keys "$editor" F2 Down Down alt+v v
+sleep 1
+shot "$editor" editor-preview-picture.png
+keys "$editor" F3 End
+sleep 1
+shot "$editor" editor-preview-track.png

@@ -73,7 +73,7 @@ TEST_F(FrameTest, MenuHoldsEveryItemInOrder) {
         {"&View",
          {"&Pictures (Картинки)\tF2", "&Music (Музыка)\tF3", "-",
           "&Revert current (Восстановить текущее)", "-", "&Explorer (Проводник)\tF4",
-          "&Zolvik (Золвик)\tF5", "-", "T&oolbar", "&Status Bar"}},
+          "&Zolvik (Золвик)\tF5", "-", "T&oolbar", "&Status Bar", "Pre&view (Просмотр)"}},
         {"&Help", {"&About WZolvikCreator..."}},
     };
     const QList<QAction*> popups = frame->menuBar()->actions();

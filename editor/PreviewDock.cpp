@@ -1,0 +1,282 @@
+#include "PreviewDock.h"
+
+#include "CMainFrame.h"
+#include "CWZolvikCreatorView.h"
+#include "EditorCommands.h"
+#include "EditorTexts.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLayout>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSettings>
+#include <QStyle>
+#include <QTreeWidgetItem>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+// The game's pictures are 296 by 432 pixels: the pane is large enough to show one whole.
+constexpr int kPictureWidth = 296;
+constexpr int kPictureHeight = 432;
+
+} // namespace
+
+PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
+    : QDockWidget(QStringLiteral("Preview (Просмотр)"), &frame), frame_(frame), view_(view) {
+    setObjectName(QStringLiteral("preview"));
+    // A pane fixed beside the tree: it neither floats nor moves, so the frame's width always
+    // holds the tree and the pane side by side.
+    setFeatures(QDockWidget::DockWidgetClosable);
+    setAllowedAreas(Qt::RightDockWidgetArea);
+
+    auto* content = new QWidget(this);
+    auto* layout = new QVBoxLayout(content);
+    // Tight margins, so that a frame-sized picture fits whole in the window's first height.
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    origin_ = new QLabel(content);
+    origin_->setWordWrap(true);
+    // Long paths wrap instead of widening the pane.
+    origin_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    origin_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(origin_);
+
+    scroll_ = new QScrollArea(content);
+    picture_ = new QLabel(scroll_);
+    picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll_->setWidget(picture_);
+    scroll_->setWidgetResizable(false);
+    scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    // Room for a whole frame-sized picture beside a vertical scroll bar; larger pictures
+    // scroll, and the pane's width never follows what it shows. The window grows as tall as
+    // the picture needs.
+    scroll_->setMinimumSize(kPictureWidth + 2 * scroll_->frameWidth() +
+                                style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                            kPictureHeight + 2 * scroll_->frameWidth());
+    scroll_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+    layout->addWidget(scroll_, 1);
+    content->setMinimumWidth(scroll_->minimumWidth() + 8);
+
+    info_ = new QLabel(content);
+    info_->setWordWrap(true);
+    info_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    info_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    info_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(info_);
+
+    auto* buttons = new QHBoxLayout;
+    play_ = new QPushButton(QStringLiteral("Play (Играть)"), content);
+    stop_ = new QPushButton(QStringLiteral("Stop (Стоп)"), content);
+    buttons->addWidget(play_);
+    buttons->addWidget(stop_);
+    layout->addLayout(buttons);
+    layout->addStretch(0);
+    setWidget(content);
+    connect(play_, &QPushButton::clicked, this, &PreviewDock::Play);
+    connect(stop_, &QPushButton::clicked, this, &PreviewDock::Stop);
+
+    // The end of a track comes on the audio thread; the buttons change on this one.
+    player_.SetWakeUp([this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (player_.TakeNotices()) {
+                    UpdateButtons();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+
+    // Keyboard moves, presses and every rebuild of the tree change its current item.
+    connect(&view_, &QTreeWidget::currentItemChanged, this, &PreviewDock::ScheduleRefresh);
+    if (QAction* action = frame_.action(wz::ID_VIEW_PREVIEW)) {
+        action->setCheckable(true);
+        action->setChecked(false);
+    }
+    frame_.addDockWidget(Qt::RightDockWidgetArea, this);
+    hide();
+    ShowText(QString());
+    UpdateButtons();
+}
+
+PreviewDock::~PreviewDock() {
+    player_.SetWakeUp({});
+}
+
+bool PreviewDock::OnCmdMsg(int id) {
+    if (id != wz::ID_VIEW_PREVIEW) {
+        return false;
+    }
+    SetPreviewShown(!shown_);
+    return true;
+}
+
+void PreviewDock::RestoreVisibility() {
+    if (QSettings().value(QString::fromLatin1(kVisibleKey), false).toBool()) {
+        SetPreviewShown(true);
+    }
+}
+
+void PreviewDock::SetPreviewShown(bool shown) {
+    if (QAction* action = frame_.action(wz::ID_VIEW_PREVIEW)) {
+        action->setChecked(shown);
+    }
+    QSettings().setValue(QString::fromLatin1(kVisibleKey), shown);
+    if (shown == shown_) {
+        return;
+    }
+    shown_ = shown;
+    const bool sized = !(frame_.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+    if (shown) {
+        // The tree keeps its width: the frame grows by the pane and the splitter between.
+        // The pane knows its width once it is shown and laid out.
+        heightBefore_ = frame_.height();
+        show();
+        if (sized) {
+            grownBy_ = std::max({sizeHint().width(), minimumSizeHint().width(),
+                                 widget()->minimumWidth()}) +
+                       frame_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+            frame_.resize(frame_.width() + grownBy_, frame_.height());
+        }
+        Refresh();
+    } else {
+        Stop();
+        hide();
+        if (sized && grownBy_ > 0) {
+            // The hidden pane no longer holds up the frame's minimum size once laid out; the
+            // frame gives back the width, and any height, that the pane made it take.
+            frame_.layout()->activate();
+            frame_.resize(
+                std::max(frame_.width() - grownBy_, frame_.minimumWidth()),
+                std::max(std::min(frame_.height(), heightBefore_), frame_.minimumHeight()));
+        }
+        grownBy_ = 0;
+    }
+}
+
+void PreviewDock::closeEvent(QCloseEvent* event) {
+    // The pane's own close button: as View › Preview.
+    event->ignore();
+    SetPreviewShown(false);
+}
+
+void PreviewDock::ScheduleRefresh() {
+    Stop(); // a track plays only while its slot is selected
+    if (!shown_ || refreshPending_) {
+        return;
+    }
+    // A rebuild of the tree changes the current item twice (none, then the selected slot):
+    // one refresh after both is enough.
+    refreshPending_ = true;
+    QMetaObject::invokeMethod(this, &PreviewDock::Refresh, Qt::QueuedConnection);
+}
+
+void PreviewDock::Refresh() {
+    refreshPending_ = false;
+    Stop();
+    const QTreeWidgetItem* item = view_.currentItem();
+    if (item == nullptr || item->parent() == nullptr) {
+        origin_->clear();
+        ShowText(Text(wz::kNothingSelected));
+        return;
+    }
+    // This runs from the event loop, outside any command's guard: a preview that cannot get
+    // its memory says so in the pane instead of ending the editor.
+    try {
+        const wz::SlotLists& lists = view_.assetUpdate().lists();
+        const wz::SlotKind kind = lists.Showing();
+        const wz::SlotBytes slot = wz::ReadSlotBytes(
+            lists, kind, item->data(0, Qt::UserRole).toInt(), view_.assetUpdate().AssetPath());
+        origin_->setText(QString::fromStdString(wz::OriginText(slot)));
+        if (!slot.error.empty()) {
+            ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, slot.error)));
+        } else if (kind == wz::SlotKind::Pictures) {
+            ShowPictureBytes(slot.bytes);
+        } else {
+            ShowTrackBytes(slot.bytes);
+        }
+    } catch (const std::bad_alloc&) {
+        ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, "out of memory")));
+    }
+}
+
+void PreviewDock::ShowText(const QString& text) {
+    picture_->clear();
+    picture_->resize(0, 0);
+    scroll_->hide();
+    info_->setText(text);
+    track_.clear();
+    trackPlayable_ = false;
+    UpdateButtons();
+}
+
+void PreviewDock::ShowPictureBytes(std::span<const std::uint8_t> bytes) {
+    const wz::PicturePreview decoded = wz::DecodePicture(bytes);
+    if (!decoded.ok()) {
+        ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, decoded.error)));
+        return;
+    }
+    track_.clear();
+    trackPlayable_ = false;
+    const QImage image(decoded.rgb.data(), decoded.width, decoded.height, decoded.width * 3,
+                       QImage::Format_RGB888);
+    // One pixel of the picture to one pixel of the screen, also on a scaled screen.
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(devicePixelRatioF());
+    picture_->setPixmap(pixmap);
+    picture_->resize(pixmap.deviceIndependentSize().toSize());
+    scroll_->show();
+    info_->setText(QString::fromStdString(wz::PictureSizeText(decoded.width, decoded.height)));
+    UpdateButtons();
+}
+
+void PreviewDock::ShowTrackBytes(std::span<const std::uint8_t> bytes) {
+    const wz::TrackPreview track = wz::ReadTrackInfo(bytes);
+    if (!track.ok()) {
+        ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, track.error)));
+        return;
+    }
+    trackInfo_ = QString::fromStdString(wz::TrackInfoText(track));
+    ShowText(trackInfo_);
+    track_.assign(bytes.begin(), bytes.end());
+    trackPlayable_ = true;
+    UpdateButtons();
+}
+
+void PreviewDock::Play() {
+    if (!trackPlayable_) {
+        return;
+    }
+    const std::string error = player_.Play(track_);
+    info_->setText(trackInfo_);
+    if (!error.empty()) {
+        info_->setText(trackInfo_ + QLatin1Char('\n') +
+                       QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, error)));
+    }
+    UpdateButtons();
+}
+
+void PreviewDock::Stop() {
+    player_.Stop();
+    UpdateButtons();
+}
+
+void PreviewDock::UpdateButtons() {
+    play_->setVisible(trackPlayable_);
+    stop_->setVisible(trackPlayable_);
+    play_->setEnabled(trackPlayable_ && !player_.IsPlaying());
+    stop_->setEnabled(player_.IsPlaying());
+}

@@ -1,0 +1,186 @@
+#include "SlotPreview.h"
+
+#include "CompoundStorage.h"
+#include "LevelNames.h"
+#include "MediaChecks.h"
+#include "MessageBox.h"
+#include "Picture.h"
+#include "SourceFile.h"
+
+#include <JpgToBmp.h>
+
+#include <cmath>
+#include <cstdio>
+#include <system_error>
+
+namespace wz {
+
+namespace {
+
+std::u16string Wide(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+std::string Narrow(std::u16string_view ascii) {
+    std::string out;
+    for (const char16_t c : ascii) {
+        out.push_back(static_cast<char>(c));
+    }
+    return out;
+}
+
+// The decoder reports through a message box whose title carries its reason; the preview shows
+// the reason in place of the picture instead.
+struct ReasonSink : MessageBoxSink {
+    std::string reason;
+    void ShowMessage(const MessageBoxRequest& request) override {
+        constexpr std::string_view prefix = "Error: ";
+        const std::string_view title = request.caption;
+        reason = std::string(title.starts_with(prefix) ? title.substr(prefix.size()) : title);
+    }
+};
+
+std::uint32_t Le32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+void ReadPendingFile(const std::string& path, SlotBytes& out) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > kMaxPreviewBytes) {
+        out.error = "the file is too large to preview";
+        return;
+    }
+    std::string reason;
+    if (!ReadSourceFile(path, out.bytes, &reason)) {
+        out.error = reason;
+    }
+}
+
+void ReadAssetStream(const std::filesystem::path& assetFile, std::u16string_view storage,
+                     const std::u16string& stream, SlotBytes& out) {
+    // Read-only with writers denied, as the game opens the file: readers share it, so this
+    // works while the game runs and the game can start while the editor shows a preview.
+    CompoundStorage file;
+    std::uint32_t size = 0;
+    if (!file.Open(assetFile, true, false)) {
+        out.error = "cannot open " + assetFile.filename().string();
+    } else if (!file.OpenStorage(storage, true) || !file.OpenStream(stream, true)) {
+        out.error = "the asset file has no such stream";
+    } else if (file.GetStreamSize(&size) && size > kMaxPreviewBytes) {
+        out.error = "the stream is too large to preview";
+    } else if (!file.ReadWholeStream(stream, out.bytes)) {
+        out.error = "the stream cannot be read";
+    }
+    file.CloseAll();
+}
+
+} // namespace
+
+SlotBytes ReadSlotBytes(const SlotLists& lists, SlotKind kind, int slot,
+                        const std::filesystem::path& assetFile) {
+    SlotBytes out;
+    if (slot < 0 || slot >= kSlotCount) {
+        out.error = "no such slot";
+        return out;
+    }
+    const bool pictures = kind == SlotKind::Pictures;
+    const std::string& path = (pictures ? lists.picturePaths : lists.musicPaths)[slot];
+    if (!path.empty()) {
+        out.origin = PreviewOrigin::PendingFile;
+        out.where = path;
+        ReadPendingFile(path, out);
+        return out;
+    }
+    const std::u16string_view storage = pictures ? kImagesStorage : kMusicStorage;
+    const std::string& stream =
+        (pictures ? lists.pictureStreamNames : lists.musicStreamNames)[slot];
+    out.origin = PreviewOrigin::AssetFile;
+    out.where = assetFile.filename().string() + ": " + Narrow(storage) + "/" + stream;
+    ReadAssetStream(assetFile, storage, Wide(stream), out);
+    return out;
+}
+
+PicturePreview DecodePicture(std::span<const std::uint8_t> bytes) {
+    PicturePreview out;
+    if (bytes.size() > kMaxPreviewBytes) {
+        out.error = "the file is too large to preview";
+        return out;
+    }
+    const auto length = static_cast<std::uint32_t>(bytes.size());
+    // The header first, so that a picture too large to show is refused before its pixels are
+    // allocated.
+    unsigned char record[JPGTOBMP_INFO_SIZE] = {};
+    if (GetJpgInfo(record, bytes.data(), length) == 0) {
+        out.error = g_strJpgMessage;
+        return out;
+    }
+    const auto width = static_cast<std::int32_t>(Le32(record + 4));
+    const auto height = static_cast<std::int32_t>(Le32(record + 8));
+    if (width <= 0 || height <= 0 || width > kMaxPreviewSide || height > kMaxPreviewSide) {
+        out.error = "the picture is too large to preview (" + PictureSizeText(width, height) + ")";
+        return out;
+    }
+    ReasonSink reason;
+    const Picture picture(bytes.data(), length, &reason);
+    if (picture.IsEmpty() || picture.Depth() != 24) {
+        out.error = reason.reason.empty() ? "the picture does not decode" : reason.reason;
+        return out;
+    }
+    // The decoder's rows are bottom-up in blue, green, red order; the preview's are top-down
+    // in red, green, blue.
+    out.width = picture.Width();
+    out.height = picture.Height();
+    const std::size_t row = static_cast<std::size_t>(out.width) * 3;
+    out.rgb.resize(row * static_cast<std::size_t>(out.height));
+    const std::uint32_t stride = picture.Stride();
+    for (int y = 0; y < out.height; ++y) {
+        const std::uint8_t* from =
+            picture.Pixels() + static_cast<std::size_t>(out.height - 1 - y) * stride;
+        std::uint8_t* to = out.rgb.data() + static_cast<std::size_t>(y) * row;
+        for (std::size_t x = 0; x < row; x += 3) {
+            to[x] = from[x + 2];
+            to[x + 1] = from[x + 1];
+            to[x + 2] = from[x];
+        }
+    }
+    return out;
+}
+
+TrackPreview ReadTrackInfo(std::span<const std::uint8_t> bytes) {
+    TrackPreview out;
+    content::MidiInfo info;
+    out.error = content::CheckMidi(bytes, info);
+    if (out.ok()) {
+        out.seconds = info.seconds;
+        out.notes = info.notes;
+    }
+    return out;
+}
+
+std::string PictureSizeText(int width, int height) {
+    return std::to_string(width) + " × " + std::to_string(height);
+}
+
+std::string TrackInfoText(const TrackPreview& track) {
+    const auto total = static_cast<long long>(std::lround(track.seconds));
+    char length[32];
+    std::snprintf(length, sizeof length, "%lld:%02lld", total / 60, total % 60);
+    const std::string notes = std::to_string(track.notes);
+    return std::string("Length ") + length + ", " + notes + " notes\n(Длительность " + length +
+           ", нот: " + notes + ")";
+}
+
+std::string OriginText(const SlotBytes& slot) {
+    switch (slot.origin) {
+    case PreviewOrigin::PendingFile:
+        return std::string(kPendingPrefix) + slot.where;
+    case PreviewOrigin::AssetFile:
+        return slot.where;
+    case PreviewOrigin::None:
+        break;
+    }
+    return {};
+}
+
+} // namespace wz

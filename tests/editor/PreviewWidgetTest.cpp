@@ -1,0 +1,230 @@
+#include "Canvas.h"
+#include "EditorCommands.h"
+#include "EditorWindowFixture.h"
+#include "JpegWriter.h"
+#include "MidiWriter.h"
+#include "PreviewDock.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSettings>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+using namespace wztest;
+
+Bytes Jpeg(int width, int height, wz::content::Rgb colour) {
+    wz::content::Canvas canvas(width, height, colour);
+    return wz::content::EncodeJpeg(canvas, 95, wz::content::ChromaSampling::Full);
+}
+
+Bytes Track(int quarters) {
+    wz::content::MidiTrack track;
+    track.Tempo(0, 120);
+    for (int i = 0; i < quarters; ++i) {
+        track.Note(static_cast<std::uint32_t>(i) * wz::content::kTicksPerQuarter, 0, 64, 90,
+                   wz::content::kTicksPerQuarter);
+    }
+    track.End(static_cast<std::uint32_t>(quarters) * wz::content::kTicksPerQuarter);
+    return wz::content::EncodeMidiFile({track});
+}
+
+class PreviewTest : public EditorWindowTest {
+protected:
+    void SetUp() override {
+        EditorWindowTest::SetUp();
+        QSettings().clear();
+        // Real media in a few slots; the rest hold bytes that are neither pictures nor tracks.
+        AssetContent content = DefaultContent();
+        content["Images/Love1"] = Jpeg(296, 432, {200, 30, 30});
+        content["Images/Jacket"] = Jpeg(296, 432, {30, 30, 200});
+        content["Music/Love1"] = Track(8);
+        content["Music/Love2"] = Track(120);
+        content["Music/Love3"] = Track(1);
+        ASSERT_TRUE(WriteAssetFile(folder / "WinData.stg", content));
+    }
+
+    bool StartEditor() {
+        if (!Start()) {
+            return false;
+        }
+        preview = app->preview();
+        return preview != nullptr;
+    }
+
+    // As the user does, with a press on the slot's row.
+    void Select(int slot) {
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {},
+                          view->visualItemRect(Slot(slot)).center());
+        QApplication::processEvents();
+    }
+
+    void DropOnSelected(const std::string& name) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString((folder / name).string()))});
+        const QPoint at = view->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &drop);
+        QApplication::processEvents();
+    }
+
+    QSize PictureSize() const {
+        const QPixmap pixmap = preview->pictureLabel()->pixmap();
+        return pixmap.isNull() ? QSize() : pixmap.size();
+    }
+
+    PreviewDock* preview = nullptr;
+};
+
+TEST_F(PreviewTest, HiddenAtFirstStartThenRememberedAndTheWindowMakesRoom) {
+    ASSERT_TRUE(StartEditor());
+    QAction* item = frame->action(wz::ID_VIEW_PREVIEW);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(preview->isVisible());
+    EXPECT_EQ(frame->size(), QSize(480, 580));
+    EXPECT_EQ(item->statusTip(),
+              "Show or hide the preview of the selected item (Показать или скрыть просмотр "
+              "выбранного элемента)");
+
+    const int treeWidth = view->width();
+    frame->OnCommand(wz::ID_VIEW_PREVIEW);
+    QApplication::processEvents();
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_GT(frame->width(), 480 + preview->scrollArea()->minimumWidth() / 2);
+    EXPECT_GE(view->width(), treeWidth - 8); // the tree keeps its room
+    EXPECT_GE(preview->scrollArea()->viewport()->width(), 296);
+    const QSize shownSize = frame->size();
+    EXPECT_GE(frame->height(), 580);
+
+    // The next start shows it again, in a window wide enough for it.
+    app.reset();
+    ASSERT_TRUE(StartEditor());
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_TRUE(frame->action(wz::ID_VIEW_PREVIEW)->isChecked());
+    EXPECT_EQ(frame->size(), shownSize);
+
+    // The pane's own close button is View › Preview too.
+    preview->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(preview->isVisible());
+    EXPECT_FALSE(frame->action(wz::ID_VIEW_PREVIEW)->isChecked());
+    EXPECT_EQ(frame->width(), 480);
+    app.reset();
+    ASSERT_TRUE(StartEditor());
+    EXPECT_FALSE(preview->isVisible());
+    EXPECT_EQ(frame->size(), QSize(480, 580));
+}
+
+TEST_F(PreviewTest, PicturesShowAtOnePixelToOneWithTheirSize) {
+    ASSERT_TRUE(StartEditor());
+    preview->SetPreviewShown(true);
+    QApplication::processEvents();
+    // Slot 1 is selected at start: the stored picture.
+    EXPECT_EQ(preview->originLabel()->text(), "WinData.stg: Images/Love1");
+    EXPECT_EQ(PictureSize(), QSize(296, 432));
+    EXPECT_EQ(preview->pictureLabel()->size(), QSize(296, 432));
+    EXPECT_EQ(preview->infoLabel()->text(), "296 × 432");
+    // The whole picture is in sight, without scrolling.
+    const QSize room = preview->scrollArea()->viewport()->size();
+    EXPECT_GE(room.width(), 296);
+    EXPECT_GE(room.height(), 432);
+    const QColor corner = preview->pictureLabel()->pixmap().toImage().pixelColor(0, 0);
+    EXPECT_NEAR(corner.red(), 200, 20);
+    EXPECT_NEAR(corner.blue(), 30, 20);
+    EXPECT_FALSE(preview->playButton()->isVisibleTo(preview));
+
+    Select(21);
+    EXPECT_EQ(preview->originLabel()->text(), "WinData.stg: Images/Jacket");
+    EXPECT_NEAR(preview->pictureLabel()->pixmap().toImage().pixelColor(5, 5).blue(), 200, 20);
+
+    // A dropped file is shown in place of the stored picture, whatever its size.
+    WriteFile(folder / "wide.jpg", Jpeg(500, 120, {20, 180, 20}));
+    Select(2);
+    DropOnSelected("wide.jpg");
+    EXPECT_EQ(
+        preview->originLabel()->text(),
+        QString::fromStdString("Pending file (Новый файл): " + (folder / "wide.jpg").string()));
+    EXPECT_EQ(PictureSize(), QSize(500, 120));
+    EXPECT_EQ(preview->infoLabel()->text(), "500 × 120");
+
+    // The root and stored bytes that do not decode show a text instead of a picture.
+    view->setCurrentItem(Root());
+    QApplication::processEvents();
+    EXPECT_TRUE(PictureSize().isEmpty());
+    EXPECT_EQ(preview->infoLabel()->text(),
+              "Select a slot to preview it.\n(Выберите элемент для просмотра.)");
+    Select(5);
+    EXPECT_TRUE(PictureSize().isEmpty());
+    EXPECT_TRUE(preview->infoLabel()->text().startsWith("No preview (Нет просмотра): "));
+    EXPECT_TRUE(sink.shown.empty()); // no message box for a preview
+}
+
+TEST_F(PreviewTest, TracksPlayAndStopWithTheSelectionAndThePane) {
+    ASSERT_TRUE(StartEditor());
+    preview->SetPreviewShown(true);
+    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    QApplication::processEvents();
+    EXPECT_EQ(preview->originLabel()->text(), "WinData.stg: Music/Love1");
+    EXPECT_EQ(preview->infoLabel()->text(), "Length 0:04, 8 notes\n(Длительность 0:04, нот: 8)");
+    EXPECT_TRUE(PictureSize().isEmpty());
+    EXPECT_TRUE(preview->playButton()->isVisibleTo(preview));
+    EXPECT_TRUE(preview->playButton()->isEnabled());
+    EXPECT_FALSE(preview->stopButton()->isEnabled());
+
+    // Play opens the audio device only now.
+    EXPECT_FALSE(preview->player().Device().IsOpen());
+    QTest::mouseClick(preview->playButton(), Qt::LeftButton);
+    EXPECT_TRUE(preview->player().IsPlaying());
+    EXPECT_FALSE(preview->playButton()->isEnabled());
+    EXPECT_TRUE(preview->stopButton()->isEnabled());
+    QTest::mouseClick(preview->stopButton(), Qt::LeftButton);
+    EXPECT_FALSE(preview->player().IsPlaying());
+
+    // Another slot stops the track; so does hiding the pane.
+    preview->Play();
+    ASSERT_TRUE(preview->player().IsPlaying());
+    Select(1);
+    EXPECT_FALSE(preview->player().IsPlaying());
+    EXPECT_EQ(preview->infoLabel()->text(),
+              "Length 1:00, 120 notes\n(Длительность 1:00, нот: 120)");
+    preview->Play();
+    ASSERT_TRUE(preview->player().IsPlaying());
+    frame->OnCommand(wz::ID_VIEW_PREVIEW);
+    EXPECT_FALSE(preview->player().IsPlaying());
+
+    // A stored stream that is no track says why and offers no Play.
+    preview->SetPreviewShown(true);
+    Select(6);
+    EXPECT_TRUE(preview->infoLabel()->text().startsWith("No preview (Нет просмотра): "));
+    EXPECT_FALSE(preview->playButton()->isVisibleTo(preview));
+    preview->Play();
+    EXPECT_FALSE(preview->player().IsPlaying());
+}
+
+// The end of a track comes on the audio thread; the pane learns of it on its own thread and
+// offers Play again.
+TEST_F(PreviewTest, ATrackThatEndsOffersPlayAgain) {
+    ASSERT_TRUE(StartEditor());
+    preview->SetPreviewShown(true);
+    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    Select(2);
+    ASSERT_EQ(preview->originLabel()->text(), "WinData.stg: Music/Love3");
+    preview->Play();
+    ASSERT_TRUE(preview->player().IsPlaying());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !preview->player().IsPlaying(); }, 20000));
+    EXPECT_TRUE(preview->playButton()->isEnabled());
+    EXPECT_FALSE(preview->stopButton()->isEnabled());
+}
+
+} // namespace
