@@ -5,6 +5,8 @@
 
 #include "CfbFormat.h"
 #include "CfbStorage.h"
+#include "ChildProcess.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +20,7 @@
 namespace cfbtest {
 
 // A fresh folder under the temporary directory, removed when the test ends.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
+using ScratchDir = wz::testkit::ScratchFolder;
 
 // Bytes that differ per stream and per position, so that a mix-up shows.
 std::vector<std::uint8_t> Pattern(std::size_t size, std::uint32_t seed);
@@ -73,9 +66,8 @@ struct Layout {
     }
 };
 
-// Runs a program with arguments, capturing standard output; returns its exit status.
-int RunProgram(const std::vector<std::string>& argv, std::string* output = nullptr,
-               const std::string& input = {});
+using wz::testkit::ChildProcess;
+using wz::testkit::RunProgram;
 
 #ifdef WZ_SOURCE_DIR
 // Runs scripts/sheetjs-cfb.sh: the SheetJS "cfb" package at its pinned version, installed once
@@ -87,29 +79,5 @@ inline int RunSheetJs(const std::vector<std::string>& args, std::string* output 
     return RunProgram(argv, output);
 }
 #endif
-
-// A program started in the background with pipes to its standard input and output.
-class ChildProcess {
-public:
-    explicit ChildProcess(const std::vector<std::string>& argv);
-    ~ChildProcess(); // as Finish
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    // The next line the child printed, without its line feed ("" at the end of its output).
-    std::string ReadLine();
-    // Everything the child prints until it closes its output.
-    std::string ReadAll();
-    // Writes input to the child's standard input and closes it.
-    void SendAndClose(const std::string& input);
-    // Closes the child's standard input and waits for it; returns its exit status.
-    int Finish();
-    // Sends the child a signal, as a user or the system would.
-    void Kill(int signal);
-
-private:
-    int pid_ = -1;
-    int in_ = -1;
-    int out_ = -1;
-};
 
 } // namespace cfbtest

@@ -115,21 +115,6 @@ Bytes ReadFile(const fs::path& file) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "wzeditorXXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a temporary folder");
-    }
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ec;
-    // A test may leave files without write permission behind.
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-}
-
 CommandResult RunShell(const std::string& command) {
     CommandResult result;
     FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");

@@ -3,6 +3,8 @@
 // Asset files for the editor's tests, made with our own CompoundStorage: the complete tree of
 // "WinData.stg" with distinct, recognisable bytes in every stream.
 
+#include "ScratchFolder.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -33,18 +35,7 @@ void WriteFile(const std::filesystem::path& file, const Bytes& bytes);
 Bytes ReadFile(const std::filesystem::path& file);
 
 // A fresh folder under the temporary directory, removed with the object.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
+using TempFolder = wz::testkit::ScratchFolder;
 
 // Runs a command line through the shell; its exit status and what it printed.
 struct CommandResult {

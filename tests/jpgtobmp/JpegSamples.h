@@ -3,6 +3,8 @@
 // JPEG files made at test time with libjpeg's own compressor, and an independent decode of
 // them by ImageMagick, run as a child process.
 
+#include "ScratchFolder.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,16 +41,9 @@ std::vector<std::uint8_t> MakeJpeg(const RgbImage& image, JpegKind kind, int qua
 std::optional<RgbImage> DecodeWithImageMagick(const std::vector<std::uint8_t>& jpeg);
 
 // A scratch folder removed with the object.
-class TempDir {
+class TempDir : public wz::testkit::ScratchFolder {
 public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string File(const std::string& name) const { return path + "/" + name; }
-
-private:
-    std::string path;
+    std::string File(const std::string& name) const { return (path() / name).string(); }
 };
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);

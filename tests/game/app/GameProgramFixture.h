@@ -7,6 +7,7 @@
 #include "GameDialogs.h"
 #include "GameProgram.h"
 #include "MessageBox.h"
+#include "ScratchFolder.h"
 
 #include <QApplication>
 #include <QTest>
@@ -36,27 +37,13 @@ inline std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
 class GameProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        namespace fs = std::filesystem;
-        std::string pattern = (fs::temp_directory_path() / "gameXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        tmp = folder / "tmp";
-        fs::create_directory(tmp);
-        const char* old = std::getenv("TMPDIR");
-        hadTmpdir = old != nullptr;
-        oldTmpdir = old ? old : "";
-        ::setenv("TMPDIR", tmp.c_str(), 1);
+        std::filesystem::create_directory(tmp);
         setup.assetFile = folder / "WinData.stg";
         setup.settingsFile = folder / "WinZolvik.cfg";
     }
     void TearDown() override {
         program.reset();
         QApplication::processEvents();
-        if (hadTmpdir)
-            ::setenv("TMPDIR", oldTmpdir.c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-        std::filesystem::remove_all(folder);
     }
 
     void WriteAssets(const std::vector<AssetStream>& streams) {
@@ -86,9 +73,11 @@ protected:
         QApplication::processEvents();
     }
 
-    std::filesystem::path folder, tmp;
-    std::string oldTmpdir;
-    bool hadTmpdir = false;
+    // The program's own folder, and its temporary files in a folder of their own.
+    wz::testkit::ScratchFolder scratch{"game"};
+    std::filesystem::path folder = scratch.path();
+    std::filesystem::path tmp = folder / "tmp";
+    wz::testkit::TmpdirOverride tmpdir{tmp};
     GameProgramSetup setup;
     RecordingSink sink;
     NoDialogs dialogs;

@@ -2,6 +2,7 @@
 #include "AssetFileSamples.h"
 #include "GameState.h"
 #include "MessageBox.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -42,25 +43,7 @@ bool Near(content::Rgb a, content::Rgb b) {
 // so the files the loader makes can be counted.
 class AssetLoaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "assetsXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-        tmp = root / "tmp";
-        fs::create_directory(tmp);
-        assetFile = root / "WinData.stg";
-        const char* old = std::getenv("TMPDIR");
-        oldTmpdir = old ? old : "";
-        hadTmpdir = old != nullptr;
-        ::setenv("TMPDIR", tmp.c_str(), 1);
-    }
-    void TearDown() override {
-        if (hadTmpdir)
-            ::setenv("TMPDIR", oldTmpdir.c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-        fs::remove_all(root);
-    }
+    void SetUp() override { fs::create_directory(tmp); }
     std::vector<fs::path> TempFiles() const {
         std::vector<fs::path> files;
         for (const auto& entry : fs::directory_iterator(tmp))
@@ -71,9 +54,11 @@ protected:
         ASSERT_TRUE(WriteAssetFile(assetFile, streams));
     }
 
-    fs::path root, tmp, assetFile;
-    std::string oldTmpdir;
-    bool hadTmpdir = false;
+    wz::testkit::ScratchFolder scratch{"assets"};
+    fs::path root = scratch.path();
+    fs::path tmp = root / "tmp";
+    fs::path assetFile = root / "WinData.stg";
+    wz::testkit::TmpdirOverride tmpdir{tmp};
     GameState state;
     RecordingSink sink;
 };

@@ -7,6 +7,8 @@
 #include "AudioFiles.h"
 #include "MessageBox.h"
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,24 +27,10 @@
 namespace wz::test {
 
 // A folder of its own under the temporary directory, removed with everything in it.
-class TempFolder {
+class TempFolder : public wz::testkit::ScratchFolder {
 public:
-    TempFolder() {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("wzaudio-") + (info ? info->name() : "test") + "-" +
-                           std::to_string(::getpid());
-        path_ = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
+    TempFolder() : ScratchFolder("wzaudio") {}
+    std::string File(const std::string& name) const { return (path() / name).string(); }
 };
 
 // The audio device on SDL's disk driver, which writes every mixed buffer to a raw file in real

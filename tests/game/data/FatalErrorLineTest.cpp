@@ -7,6 +7,7 @@
 #include "ErrorLine.h"
 #include "GameState.h"
 #include "MessageBox.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -60,15 +61,9 @@ private:
 
 class FatalErrorLineTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "fatalXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        assetFile = folder / "WinData.stg";
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    fs::path folder, assetFile;
+    wz::testkit::ScratchFolder scratch{"fatal"};
+    fs::path folder = scratch.path();
+    fs::path assetFile = folder / "WinData.stg";
     GameState state;
     QuietSink sink;
 };

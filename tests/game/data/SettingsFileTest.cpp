@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 #include "MessageBox.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -31,17 +32,6 @@ const wz::MessageBoxRequest kSaveFailed{"WinZolvik", "Error: Can't open file: Wi
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "settingsXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        file = folder / "WinZolvik.cfg";
-    }
-    void TearDown() override {
-        fs::permissions(folder, fs::perms::owner_all);
-        fs::remove_all(folder);
-    }
-
     fs::path Kept() const { return folder / "WinZolvik.cfg.bad"; }
     std::vector<std::uint8_t> FileBytes() const { return FileBytes(file); }
     static std::vector<std::uint8_t> FileBytes(const fs::path& path) {
@@ -58,8 +48,9 @@ protected:
             std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
     }
 
-    fs::path folder;
-    fs::path file;
+    wz::testkit::ScratchFolder scratch{"settings"};
+    fs::path folder = scratch.path();
+    fs::path file = folder / "WinZolvik.cfg";
     RecordingSink sink;
 };
 

@@ -1,6 +1,8 @@
 // `wzassets build` stopped by SIGTERM, SIGINT or SIGHUP while it writes: its hidden scratch file
 // goes with it, and the output is whole, either the old file or the new one.
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -53,9 +55,8 @@ bool WaitForCreation(int watch, const std::string& prefix) {
 
 TEST(WzAssetsBuildSignals, StoppedBuildLeavesNoScratchFile) {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        std::string pattern = (fs::temp_directory_path() / "buildsigXXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        const fs::path folder = pattern;
+        const wz::testkit::ScratchFolder scratch("buildsig");
+        const fs::path& folder = scratch.path();
         const fs::path out = folder / "WinData.stg";
         std::ofstream(out) << "old";
 
@@ -95,7 +96,6 @@ TEST(WzAssetsBuildSignals, StoppedBuildLeavesNoScratchFile) {
         const std::string now = Contents(out);
         EXPECT_TRUE(now == "old" || now.rfind("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 0) == 0)
             << "signal " << signal;
-        fs::remove_all(folder);
     }
 }
 

@@ -11,6 +11,8 @@
 #include <LevelNames.h>
 #include <MusicNotices.h>
 
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -183,9 +185,8 @@ std::vector<std::int16_t> Render(const std::vector<std::uint8_t>& midi,
 
 TEST(MusicLoudness, EveryTrackPlaysWithinThreeDecibelsOfEveryOther) {
     ::unsetenv("SDL_SOUNDFONTS"); // the game's default SoundFont
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("wz-loudness-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
+    const wz::testkit::ScratchFolder scratch("wz-loudness");
+    const std::filesystem::path& folder = scratch.path();
     double loudest = -INFINITY, quietest = INFINITY;
     double loudestRms = -INFINITY, quietestRms = INFINITY;
     for (const auto& e : wz::content::AssetElements()) {
@@ -206,7 +207,6 @@ TEST(MusicLoudness, EveryTrackPlaysWithinThreeDecibelsOfEveryOther) {
         loudestRms = std::max(loudestRms, l.rmsDb);
         quietestRms = std::min(quietestRms, l.rmsDb);
     }
-    std::filesystem::remove_all(folder);
     RecordProperty("lufs_spread", std::to_string(loudest - quietest));
     RecordProperty("rms_spread_db", std::to_string(loudestRms - quietestRms));
     EXPECT_LE(loudest - quietest, 3.0) << "from " << quietest << " to " << loudest << " LUFS";

@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include "ScratchFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -114,8 +116,8 @@ TEST(KnockLoading, SdlMixerTakesTheKnockAsASoundEffect) {
 }
 
 TEST(MusicRendering, EveryTrackSoundsLikeMusicFromItsFirstBar) {
-    const auto out = std::filesystem::temp_directory_path() /
-                     ("wz-music-render-" + std::to_string(::getpid()) + ".raw");
+    const wz::testkit::ScratchFolder scratch("wz-music-render");
+    const auto out = scratch / "render.raw";
     // Every track, since each has its own instruments.
     for (const auto& e : wz::content::AssetElements()) {
         if (e.storage != u"Music") {
@@ -129,7 +131,6 @@ TEST(MusicRendering, EveryTrackSoundsLikeMusicFromItsFirstBar) {
         EXPECT_LT(level.peak, 30000);      // headroom: never near clipping
         EXPECT_LT(level.silentShare, 0.2); // playing from the first bar on
     }
-    std::filesystem::remove(out);
 }
 
 } // namespace

@@ -1,0 +1,105 @@
+#include "ChildProcess.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace wz::testkit {
+
+int RunProgram(const std::vector<std::string>& argv, std::string* output,
+               const std::string& input) {
+    ChildProcess child(argv);
+    child.SendAndClose(input);
+    std::string captured = child.ReadAll();
+    if (output != nullptr) {
+        *output = std::move(captured);
+    }
+    return child.Finish();
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
+        return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        dup2(toChild[0], 0);
+        dup2(fromChild[1], 1);
+        close(toChild[1]);
+        close(fromChild[0]);
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    in_ = toChild[1];
+    out_ = fromChild[0];
+}
+
+ChildProcess::~ChildProcess() {
+    Finish();
+}
+
+std::string ChildProcess::ReadLine() {
+    std::string line;
+    char c = 0;
+    while (out_ >= 0 && read(out_, &c, 1) == 1 && c != '\n') {
+        line.push_back(c);
+    }
+    return line;
+}
+
+void ChildProcess::SendAndClose(const std::string& input) {
+    if (in_ < 0) {
+        return;
+    }
+    if (!input.empty()) {
+        [[maybe_unused]] auto n = write(in_, input.data(), input.size());
+    }
+    close(in_);
+    in_ = -1;
+}
+
+std::string ChildProcess::ReadAll() {
+    std::string captured;
+    char buffer[65536];
+    ssize_t n = 0;
+    while (out_ >= 0 && (n = read(out_, buffer, sizeof buffer)) > 0) {
+        captured.append(buffer, static_cast<std::size_t>(n));
+    }
+    return captured;
+}
+
+void ChildProcess::Kill(int signal) {
+    if (pid_ > 0) {
+        kill(pid_, signal);
+    }
+}
+
+int ChildProcess::Finish() {
+    if (pid_ <= 0) {
+        return -1;
+    }
+    if (in_ >= 0) {
+        close(in_);
+        in_ = -1;
+    }
+    if (out_ >= 0) {
+        close(out_);
+        out_ = -1;
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace wz::testkit
