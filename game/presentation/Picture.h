@@ -106,14 +106,17 @@ private:
     void ClearHeaders();
     bool RectInside(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) const;
 
-    // Where a copy starts and how it walks down the screen (back through memory).
+    // The rows of a copy: where each starts in both pictures, top row first.
     struct CopyRows {
-        std::uint8_t* d = nullptr;
+        std::uint8_t* d = nullptr; // top row of the destination rectangle
         const std::uint8_t* s = nullptr;
         std::uint32_t dstStride = 0;
         std::uint32_t srcStride = 0;
         std::uint32_t bpp = 0;
         std::uint32_t count = 0; // rows to copy; 0 for an empty rectangle
+
+        // Calls row(d, s) for each row, walking down the screen (back through memory).
+        template <typename Row> void ForEach(Row&& row) const;
     };
     bool PrepareCopy(const Picture& source, std::uint32_t dx, std::uint32_t dy, std::uint32_t sx,
                      std::uint32_t sy, std::uint32_t w, std::uint32_t h, CopyRows& rows) const;
