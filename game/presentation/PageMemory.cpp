@@ -1,5 +1,7 @@
 #include "PageMemory.h"
 
+#include <utility>
+
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -24,8 +26,7 @@ std::size_t RoundToPages(std::size_t bytes) {
     return (bytes + page - 1) / page * page;
 }
 
-} // namespace
-
+// Null when bytes is 0 or the system refuses.
 void* AllocatePages(std::size_t bytes) {
     if (bytes == 0)
         return nullptr;
@@ -49,6 +50,7 @@ void* AllocatePages(std::size_t bytes) {
     return pages;
 }
 
+// bytes is the size that was asked for; null is ignored.
 void FreePages(void* pages, std::size_t bytes) {
     if (pages == nullptr)
         return;
@@ -57,6 +59,33 @@ void FreePages(void* pages, std::size_t bytes) {
     ASAN_UNPOISON_MEMORY_REGION(pages, mapped);
 #endif
     munmap(pages, mapped);
+}
+
+} // namespace
+
+PageBuffer PageBuffer::Allocate(std::size_t bytes) {
+    PageBuffer buffer;
+    buffer.data = static_cast<std::uint8_t*>(AllocatePages(bytes));
+    buffer.size = buffer.data != nullptr ? bytes : 0;
+    return buffer;
+}
+
+PageBuffer::PageBuffer(PageBuffer&& other) noexcept
+    : data(std::exchange(other.data, nullptr)), size(std::exchange(other.size, 0)) {}
+
+PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
+    if (this != &other) {
+        Reset();
+        data = std::exchange(other.data, nullptr);
+        size = std::exchange(other.size, 0);
+    }
+    return *this;
+}
+
+void PageBuffer::Reset() {
+    FreePages(data, size);
+    data = nullptr;
+    size = 0;
 }
 
 } // namespace wz

@@ -8,11 +8,12 @@
 #include <MessageBox.h>
 
 #include <cstring>
+#include <utility>
 
 namespace wz {
 
 Picture::Picture(const std::uint8_t* bytes, std::uint32_t length, MessageBoxSink* messages) {
-    AllocateHeaders();
+    ClearHeaders();
     DecodeJpeg(bytes, length, messages);
 }
 
@@ -20,55 +21,42 @@ Picture::Picture(const std::string& path, int isBitmapFile, MessageBoxSink* mess
     if (isBitmapFile != 0) {
         ReadBitmapFile(path, messages);
     } else {
-        AllocateHeaders();
+        ClearHeaders();
         ReadJpegFile(path, messages);
     }
 }
 
 Picture::Picture(std::int32_t width, std::int32_t height) {
-    AllocateHeaders();
+    ClearHeaders();
     if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide)
         return;
     const std::size_t size = std::size_t{RowStride(width, 24)} * static_cast<std::size_t>(height);
     // Pages arrive zero-filled: the picture is black from the start.
-    void* array = AllocatePages(size);
-    if (array == nullptr)
+    PageBuffer array = PageBuffer::Allocate(size);
+    if (array.IsEmpty())
         return;
     *header = BitmapInfoHeader{sizeof(BitmapInfoHeader), width, height, 1, 24, 0,
                                static_cast<std::uint32_t>(size), 0, 0, 0, 0};
     info->bmiHeader = *header;
-    pages = array;
-    pageBytes = size;
+    pages = std::move(array);
     pixelBytes = size;
-    pixels = static_cast<std::uint8_t*>(array);
+    pixels = pages.Data();
     depth = 24;
 }
 
-Picture::~Picture() {
-    Release();
-}
-
-void Picture::AllocateHeaders() {
-    ownsHeaders = 1;
-    info = new BitmapInfo{};
-    header = new BitmapInfoHeader{};
+void Picture::ClearHeaders() {
+    info.emplace();
+    header.emplace();
 }
 
 void Picture::Release() {
-    if (ownsHeaders != 0) {
-        delete info;
-        delete header;
-    }
-    FreePages(pages, pageBytes);
-    info = nullptr;
-    header = nullptr;
+    info.reset();
+    header.reset();
     colourTable = nullptr;
     pixels = nullptr;
-    pages = nullptr;
-    pageBytes = 0;
+    pages.Reset();
     pixelBytes = 0;
     depth = 0;
-    ownsHeaders = 0;
 }
 
 std::uint32_t ColourCountOf(const BitmapInfoHeader& header) {
@@ -80,7 +68,7 @@ std::uint32_t ColourCountOf(const BitmapInfoHeader& header) {
 }
 
 std::uint32_t Picture::ColourCount() const {
-    return header != nullptr ? ColourCountOf(*header) : 0;
+    return header ? ColourCountOf(*header) : 0;
 }
 
 void Picture::DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length,
@@ -92,7 +80,7 @@ void Picture::DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length,
     unsigned char record[JPGTOBMP_INFO_SIZE] = {};
     const int described = GetJpgInfo(record, bytes, length);
     std::memcpy(&info->bmiHeader, record, sizeof(BitmapInfoHeader));
-    std::memcpy(header, record, sizeof(BitmapInfoHeader));
+    std::memcpy(&*header, record, sizeof(BitmapInfoHeader));
     if (described == 0) {
         report(g_strJpgMessage);
         return;
@@ -106,22 +94,18 @@ void Picture::DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length,
         report("the decoder described the image inconsistently");
         return;
     }
-    const std::size_t size = header->biSizeImage;
-    void* array = AllocatePages(size);
-    if (array == nullptr)
+    PageBuffer array = PageBuffer::Allocate(header->biSizeImage);
+    if (array.IsEmpty())
         return;
-    if (JpgToBmp(record, bytes, length, static_cast<unsigned char*>(array), header->biSizeImage) ==
-        0) {
-        FreePages(array, size);
+    if (JpgToBmp(record, bytes, length, array.Data(), header->biSizeImage) == 0) {
         report(g_strJpgMessage);
         return;
     }
     if (header->biClrUsed == 0)
         header->biClrUsed = ColourCount();
-    pages = array;
-    pageBytes = size;
-    pixelBytes = size;
-    pixels = static_cast<std::uint8_t*>(array);
+    pages = std::move(array);
+    pixelBytes = pages.Size();
+    pixels = pages.Data();
     depth = 24;
 }
 

@@ -8,9 +8,11 @@
 // pixel of the last row in memory.
 
 #include "BitmapInfo.h"
+#include "PageMemory.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace wz {
@@ -49,21 +51,21 @@ public:
     // positive or larger than a bitmap file may be, or when there is no memory for it.
     Picture(std::int32_t width, std::int32_t height);
 
-    ~Picture();
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
 
-    // Gives everything back; the picture is empty afterwards. Safe to call more than once.
+    // Gives everything back, headers included; the picture is empty afterwards. Safe to call
+    // more than once.
     void Release();
 
-    std::int32_t Width() const { return header != nullptr ? header->biWidth : 0; }
-    std::int32_t Height() const { return header != nullptr ? header->biHeight : 0; }
+    std::int32_t Width() const { return header ? header->biWidth : 0; }
+    std::int32_t Height() const { return header ? header->biHeight : 0; }
     std::uint32_t Depth() const { return depth; }
-    bool OwnsHeaders() const { return ownsHeaders != 0; }
     bool IsEmpty() const { return depth == 0; }
 
-    const BitmapInfo* Info() const { return info; }
-    const BitmapInfoHeader* Header() const { return header; }
+    // Null for a picture without headers: a BMP file that was refused, or after Release.
+    const BitmapInfo* Info() const { return info ? &*info : nullptr; }
+    const BitmapInfoHeader* Header() const { return header ? &*header : nullptr; }
     const std::uint8_t* ColourTable() const { return colourTable; }
     std::uint8_t* Pixels() { return pixels; }
     const std::uint8_t* Pixels() const { return pixels; }
@@ -100,31 +102,35 @@ private:
     void DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length, MessageBoxSink* messages);
     void ReadBitmapFile(const std::string& path, MessageBoxSink* messages);
     void ReadJpegFile(const std::string& path, MessageBoxSink* messages);
-    void AllocateHeaders();
+    // Gives the picture zeroed headers for a decoder to fill in.
+    void ClearHeaders();
     bool RectInside(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) const;
 
-    // Where a copy starts and how it walks down the screen (back through memory).
+    // The rows of a copy: where each starts in both pictures, top row first.
     struct CopyRows {
-        std::uint8_t* d = nullptr;
+        std::uint8_t* d = nullptr; // top row of the destination rectangle
         const std::uint8_t* s = nullptr;
         std::uint32_t dstStride = 0;
         std::uint32_t srcStride = 0;
         std::uint32_t bpp = 0;
         std::uint32_t count = 0; // rows to copy; 0 for an empty rectangle
+
+        // Calls row(d, s) for each row, walking down the screen (back through memory).
+        template <typename Row> void ForEach(Row&& row) const;
     };
     bool PrepareCopy(const Picture& source, std::uint32_t dx, std::uint32_t dy, std::uint32_t sx,
                      std::uint32_t sy, std::uint32_t w, std::uint32_t h, CopyRows& rows) const;
 
-    BitmapInfo* info = nullptr;
-    BitmapInfoHeader* header = nullptr;
-    std::uint8_t* colourTable = nullptr;
+    // The headers are the picture's own in every case (those of a BMP file are copied out of
+    // it); both are present or both absent.
+    std::optional<BitmapInfo> info;
+    std::optional<BitmapInfoHeader> header;
+    // colourTable and pixels point into pages: the pixel array of a decoded picture, or the
+    // file after its file header (headers, colour table and pixels) for a BMP file.
+    const std::uint8_t* colourTable = nullptr;
     std::uint8_t* pixels = nullptr;
     std::uint32_t depth = 0;
-    std::uint32_t ownsHeaders = 0;
-    // The page allocation behind the pixels: the pixel array of a decoded picture, or the
-    // whole file buffer (headers, colour table and pixels) of a BMP file.
-    void* pages = nullptr;
-    std::size_t pageBytes = 0;
+    PageBuffer pages;
     std::size_t pixelBytes = 0;
 };
 

@@ -127,6 +127,13 @@ void CopyShortRow(std::uint8_t* d, const std::uint8_t* s, std::size_t bytes) {
 
 } // namespace
 
+template <typename Row> void Picture::CopyRows::ForEach(Row&& row) const {
+    std::uint8_t* dRow = d;
+    const std::uint8_t* sRow = s;
+    for (std::uint32_t i = 0; i < count; ++i, dRow -= dstStride, sRow -= srcStride)
+        row(dRow, sRow);
+}
+
 bool Picture::RectInside(std::uint32_t x, std::uint32_t y, std::uint32_t w, std::uint32_t h) const {
     return std::uint64_t{x} + w <= static_cast<std::uint64_t>(Width()) &&
            std::uint64_t{y} + h <= static_cast<std::uint64_t>(Height());
@@ -176,23 +183,17 @@ int Picture::CopyRect(std::uint32_t dx, std::uint32_t dy, const Picture& source,
     CopyRows rows;
     if (!PrepareCopy(source, dx, dy, sx, sy, w, h, rows))
         return 0;
-    const std::uint32_t dstStride = rows.dstStride;
-    const std::uint32_t srcStride = rows.srcStride;
-    std::uint8_t* d = rows.d;
-    const std::uint8_t* s = rows.s;
-    h = rows.count;
     const std::size_t rowBytes = std::size_t{w} * rows.bpp;
     if (&source == this) {
         // A picture may copy a part of itself onto an overlapping part.
-        for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride)
-            std::memmove(d, s, rowBytes);
+        rows.ForEach(
+            [rowBytes](std::uint8_t* d, const std::uint8_t* s) { std::memmove(d, s, rowBytes); });
     } else if (rowBytes <= 128) {
-        for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride) {
-            CopyShortRow(d, s, rowBytes);
-        }
+        rows.ForEach(
+            [rowBytes](std::uint8_t* d, const std::uint8_t* s) { CopyShortRow(d, s, rowBytes); });
     } else {
-        for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride)
-            std::memcpy(d, s, rowBytes);
+        rows.ForEach(
+            [rowBytes](std::uint8_t* d, const std::uint8_t* s) { std::memcpy(d, s, rowBytes); });
     }
     return 1;
 }
@@ -203,19 +204,14 @@ int Picture::CopyRectKeyed(std::uint32_t dx, std::uint32_t dy, const Picture& so
     CopyRows rows;
     if (!PrepareCopy(source, dx, dy, sx, sy, w, h, rows))
         return 0;
-    const std::uint32_t dstStride = rows.dstStride;
-    const std::uint32_t srcStride = rows.srcStride;
-    std::uint8_t* d = rows.d;
-    const std::uint8_t* s = rows.s;
-    h = rows.count;
     if (rows.bpp == 1) {
         const auto key = static_cast<std::uint8_t>(key0);
-        for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride) {
+        rows.ForEach([w, key](std::uint8_t* d, const std::uint8_t* s) {
             for (std::uint32_t j = 0; j < w; ++j) {
                 if (s[j] != key)
                     d[j] = s[j];
             }
-        }
+        });
         return 1;
     }
     // A pixel is transparent when each byte is below its key byte + 50; a threshold above 255
@@ -225,10 +221,10 @@ int Picture::CopyRectKeyed(std::uint32_t dx, std::uint32_t dy, const Picture& so
     // onto itself takes the pixel-by-pixel path so that overlapping parts keep their order.
     const bool wide = &source != this && w >= 16;
     const WideKey wideKey(key);
-    for (std::uint32_t i = 0; i < h; ++i, d -= dstStride, s -= srcStride) {
+    rows.ForEach([&](std::uint8_t* d, const std::uint8_t* s) {
         const std::uint32_t done = wide ? KeyedRowWide(d, s, w, wideKey) : 0;
         KeyedRowNarrow(d + std::size_t{3} * done, s + std::size_t{3} * done, w - done, key);
-    }
+    });
     return 1;
 }
 

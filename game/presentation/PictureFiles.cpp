@@ -8,7 +8,9 @@
 #include <MessageBox.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace wz {
@@ -44,7 +46,6 @@ bool ReadExactly(std::FILE* f, void* into, std::size_t bytes) {
 } // namespace
 
 void Picture::ReadBitmapFile(const std::string& path, MessageBoxSink* messages) {
-    ownsHeaders = 0;
     const auto refuse = [messages] {
         if (messages != nullptr)
             messages->ShowMessage(BitmapFailureMessage());
@@ -62,28 +63,28 @@ void Picture::ReadBitmapFile(const std::string& path, MessageBoxSink* messages) 
         refuse();
         return;
     }
-    const auto bufferSize = static_cast<std::size_t>(fileSize) - kFileHeaderSize;
-    void* buffer = AllocatePages(bufferSize);
+    PageBuffer buffer = PageBuffer::Allocate(static_cast<std::size_t>(fileSize) - kFileHeaderSize);
     BitmapLayout layout;
-    if (buffer == nullptr || !ReadExactly(file.get(), buffer, bufferSize) ||
-        !CheckBitmapLayout(static_cast<const std::uint8_t*>(buffer), bufferSize, layout)) {
-        FreePages(buffer, bufferSize);
+    if (buffer.IsEmpty() || !ReadExactly(file.get(), buffer.Data(), buffer.Size()) ||
+        !CheckBitmapLayout(buffer.Data(), buffer.Size(), layout)) {
         refuse();
         return;
     }
     file.reset();
 
-    // Headers, colour table and pixels all stay in the one file buffer. The file header's
-    // pixel-offset field is not consulted: the pixels follow the colour table directly.
-    auto* bytes = static_cast<std::uint8_t*>(buffer);
-    pages = buffer;
-    pageBytes = bufferSize;
-    info = reinterpret_cast<BitmapInfo*>(bytes);
-    header = reinterpret_cast<BitmapInfoHeader*>(bytes);
-    colourTable = bytes + layout.colourTableOffset;
-    if (header->biClrUsed == 0)
-        header->biClrUsed = ColourCount();
-    pixels = bytes + layout.pixelOffset;
+    // The headers are copied out of the file; the colour table and the pixels stay in its
+    // buffer. The layout check saw at least a header and a 4-byte row, so the 44 bytes of info
+    // are there. The file header's pixel-offset field is not consulted: the pixels follow the
+    // colour table directly.
+    BitmapInfo fileInfo;
+    std::memcpy(&fileInfo, buffer.Data(), sizeof fileInfo);
+    if (fileInfo.bmiHeader.biClrUsed == 0)
+        fileInfo.bmiHeader.biClrUsed = ColourCountOf(fileInfo.bmiHeader);
+    info = fileInfo;
+    header = fileInfo.bmiHeader;
+    pages = std::move(buffer);
+    colourTable = pages.Data() + layout.colourTableOffset;
+    pixels = pages.Data() + layout.pixelOffset;
     pixelBytes = layout.pixelBytes;
     depth = layout.depth;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 namespace wz::test {
@@ -19,16 +20,15 @@ TEST(BitmapFile, Reads24BitPixelsInPlace) {
     const auto picture = LoadBmp(dir, EncodeBmp(5, 3, 24, Stripes), &messages);
     EXPECT_TRUE(messages.shown.empty());
     ASSERT_EQ(picture->Depth(), 24u);
-    EXPECT_FALSE(picture->OwnsHeaders());
     EXPECT_EQ(picture->Width(), 5);
     EXPECT_EQ(picture->Height(), 3);
     EXPECT_EQ(picture->Stride(), 16u); // 15 bytes padded to 16
     EXPECT_EQ(picture->PixelArraySize(), 48u);
-    // Headers, colour table and pixels share the one buffer of the file.
-    const auto* start = reinterpret_cast<const std::uint8_t*>(picture->Header());
-    EXPECT_EQ(static_cast<const void*>(picture->Info()), static_cast<const void*>(start));
-    EXPECT_EQ(picture->ColourTable(), start + 40);
-    EXPECT_EQ(picture->Pixels(), start + 40);
+    // The block for the display holds the file's header; the empty colour table ends where
+    // the pixels begin.
+    EXPECT_EQ(picture->Header()->biSizeImage, 48u);
+    EXPECT_EQ(std::memcmp(&picture->Info()->bmiHeader, picture->Header(), 40), 0);
+    EXPECT_EQ(picture->ColourTable(), picture->Pixels());
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_TRUE(PixelOf(*picture, x, y) == Stripes(x, y)) << x << "," << y;
@@ -48,9 +48,14 @@ TEST(BitmapFile, Reads8BitPicturesBehindTheirColourTable) {
         ASSERT_EQ(picture->Depth(), 8u);
         EXPECT_EQ(picture->ColourCount(), c.colours);
         EXPECT_EQ(picture->Header()->biClrUsed, c.colours); // filled in when it was 0
+        EXPECT_EQ(picture->Info()->bmiHeader.biClrUsed, c.colours);
         EXPECT_EQ(picture->Stride(), 8u);
-        const auto* start = reinterpret_cast<const std::uint8_t*>(picture->Header());
-        EXPECT_EQ(picture->Pixels(), start + 40 + std::size_t{4} * c.colours);
+        // The grey ramp of the file, then the pixels right behind it.
+        const std::uint8_t* table = picture->ColourTable();
+        const std::uint32_t last = c.colours - 1;
+        EXPECT_EQ(table[4 * last], last);
+        EXPECT_EQ(table[4 * last + 2], last);
+        EXPECT_EQ(picture->Pixels(), table + std::size_t{4} * c.colours);
         EXPECT_EQ(picture->Pixels()[(4 - 1 - 2) * 8 + 5], 5 + 6); // pixel (5, 2)
     }
 }
