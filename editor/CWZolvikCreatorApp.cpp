@@ -31,6 +31,7 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     view_ = new CWZolvikCreatorView(messages_, frame_.get());
     frame_->setCentralWidget(view_);
     frame_->AddCommandTarget(view_);
+    view_->SetSlotMenuActions({frame_->action(wz::ID_FILE_EXPORT)});
     frame_->AddCommandTarget(this);
     connect(document_.get(), &CWZolvikCreatorDoc::titleChanged, frame_.get(),
             &CMainFrame::SetDocumentTitle);
