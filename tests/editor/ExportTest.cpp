@@ -60,26 +60,6 @@ protected:
     RecordingSink sink;
 };
 
-TEST_F(ExportTest, DefaultNamesComeFromTheStreamAndTheKind) {
-    struct Row {
-        SlotKind kind;
-        int slot;
-        const char* name;
-        const char* path;
-    };
-    const Row rows[] = {
-        {SlotKind::Pictures, 2, "Love3.jpg", "Images/Love3"},
-        {SlotKind::Pictures, 20, "Win.jpg", "Images/Win"},
-        {SlotKind::Pictures, 21, "Jacket.jpg", "Images/Jacket"},
-        {SlotKind::Music, 2, "Love3.mid", "Music/Love3"},
-        {SlotKind::Music, 21, "Titles.mid", "Music/Titles"},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(wz::ExportFileName(lists, r.kind, r.slot), r.name);
-        EXPECT_EQ(wz::ElementPath(lists, r.kind, r.slot), r.path);
-    }
-}
-
 TEST_F(ExportTest, WritesTheStoredElementAndReplacesAnOldFileWhole) {
     const fs::path target = folder / "out" / "Love3.mid";
     fs::create_directory(folder / "out");

@@ -104,20 +104,6 @@ TEST_F(SlotWidgetTest, NewShowsNothingPendingAndSaveThenWritesNothing) {
     EXPECT_EQ(ReadFile(folder / "WinData.stg"), before);
 }
 
-TEST_F(SlotWidgetTest, SaveAnsweredNoKeepsTheWarnedFilePending) {
-    const std::string silent = Source("silent.mid", MidiTrack(0));
-    QTest::keyClick(view, Qt::Key_F3);
-    view->assetUpdate().DropFiles(2, {silent});
-    sink.answers = {wz::MessageAnswer::No};
-    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
-    ASSERT_EQ(sink.asked.size(), 1u);
-    EXPECT_NE(sink.asked[0].text.find(silent + ": no notes"), std::string::npos);
-    EXPECT_TRUE(sink.shown.empty());
-    EXPECT_EQ(Root()->text(0), "Music (Музыка)");
-    EXPECT_EQ(SlotText(2), "3. " + QString::fromStdString(silent));
-    EXPECT_TRUE(Warned(2));
-}
-
 TEST_F(SlotWidgetTest, ExportFromTheFileMenuAndFromASlotsContextMenu) {
     QAction* exportAction = frame->action(wz::ID_FILE_EXPORT);
     ASSERT_NE(exportAction, nullptr);
