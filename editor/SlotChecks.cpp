@@ -3,6 +3,7 @@
 #include "MediaChecks.h"
 #include "SourceFile.h"
 
+#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -29,6 +30,12 @@ std::string CheckSlotBytes(SlotKind kind, std::span<const std::uint8_t> bytes) {
 }
 
 std::string CheckSlotFile(SlotKind kind, const std::string& path) {
+    std::error_code ec;
+    if (const std::uintmax_t size = std::filesystem::file_size(path, ec);
+        !ec && size > kMaxCheckedFileSize) {
+        return "file of " + std::to_string(size) + " bytes, too large for a " +
+               (kind == SlotKind::Pictures ? "picture" : "track");
+    }
     std::vector<std::uint8_t> bytes;
     std::string reason;
     try {

@@ -20,7 +20,10 @@ inline constexpr int kBackgroundHeight = 432;
 // why not, such as "picture is 640 x 480, the game needs 296 x 432" or "no notes".
 std::string CheckSlotBytes(SlotKind kind, std::span<const std::uint8_t> bytes);
 
-// Reads the file whole and checks it; a file that cannot be read fails with the reason.
+// Reads the file whole and checks it; a file that cannot be read fails with the reason. A file
+// larger than kMaxCheckedFileSize is not read (a drop must not stall the editor or fill its
+// memory): it fails as too large, and Save checks it once it has read it anyway.
 std::string CheckSlotFile(SlotKind kind, const std::string& path);
+inline constexpr std::uintmax_t kMaxCheckedFileSize = 64u << 20;
 
 } // namespace wz

@@ -96,6 +96,12 @@ TEST_F(SlotCheckUpdateTest, EachDroppedFileIsCheckedAndStaysPending) {
     EXPECT_TRUE(lists.musicProblems[1].starts_with("not a Standard MIDI File"));
     update.DropFiles(0, {Source("tune.mid", MidiTrack(8))});
     EXPECT_EQ(lists.musicProblems[0], "");
+    // A huge file is not read at the drop.
+    const fs::path huge = folder / "huge.mid";
+    WriteFile(huge, MidiTrack(2));
+    fs::resize_file(huge, wz::kMaxCheckedFileSize + 1);
+    update.DropFiles(2, {huge.string()});
+    EXPECT_EQ(lists.musicProblems[2], "file of 67108865 bytes, too large for a track");
     EXPECT_TRUE(sink.shown.empty());
     EXPECT_TRUE(sink.asked.empty());
 
