@@ -3,6 +3,7 @@
 #include "AssetFileOps.h"
 #include "CfbCheck.h"
 #include "CfbErrors.h"
+#include "CfbFormat.h"
 #include "CompoundStorage.h"
 #include "EditorTexts.h"
 
@@ -20,24 +21,31 @@ std::u16string Utf16(std::string_view ascii) {
 }
 
 // Whether a line of the structural check speaks of the element: a problem of its own chain
-// ("Images/Love3: ...") or a sector it shares ("... belongs to both X and Images/Love3").
-bool NamesElement(const std::string& line, const std::string& path) {
-    if (line.starts_with(path + ":")) {
-        return true;
+// ("Images/Love3: ...") or a sector it shares ("... belongs to both X and Images/Love3"). An
+// element below the mini-stream cutoff lives in the mini stream, so a problem of the mini
+// stream or its table speaks of it too.
+bool NamesElement(const std::string& line, const std::string& path, bool small) {
+    for (const std::string& owner :
+         small ? std::vector<std::string>{path, "the mini stream", "the MiniFAT"}
+               : std::vector<std::string>{path}) {
+        if (line.starts_with(owner + ":") ||
+            line.find("both " + owner + " and ") != std::string::npos ||
+            line.ends_with(" and " + owner)) {
+            return true;
+        }
     }
-    return line.find("both " + path + " and ") != std::string::npos ||
-           line.ends_with(" and " + path);
+    return false;
 }
 
 // The first problem of the file's structure that makes the element unsafe to read, or why
 // the file could not be checked; empty when the element's chain is sound.
-std::string StructuralProblem(const fs::path& assetFile, const std::string& path) {
+std::string StructuralProblem(const fs::path& assetFile, const std::string& path, bool small) {
     cfb::CheckReport report;
     if (const int result = cfb::CheckFile(assetFile, report); result != cfb::kOk) {
         return cfb::ErrorText(result);
     }
     for (const std::string& line : report.problems) {
-        if (NamesElement(line, path)) {
+        if (NamesElement(line, path, small)) {
             return line;
         }
     }
@@ -62,16 +70,25 @@ bool ReadStoredElement(const fs::path& assetFile, const SlotLists& lists, SlotKi
                        std::vector<std::uint8_t>& bytes, std::string& reason) {
     bytes.clear();
     const std::string path = ElementPath(lists, kind, slot);
-    reason = StructuralProblem(assetFile, path);
-    if (!reason.empty()) {
-        return false;
-    }
     const std::string storageName = path.substr(0, path.find('/'));
     const std::string streamName = path.substr(path.find('/') + 1);
     CompoundStorage file;
     if (!file.Open(assetFile, true, false) || !file.OpenStorage(Utf16(storageName), true) ||
         !file.ReadWholeStream(Utf16(streamName), bytes)) {
-        reason = cfb::ErrorText(file.result());
+        // The check says better what is wrong with the element, when it finds it.
+        const int result = file.result();
+        file.CloseAll();
+        reason = StructuralProblem(assetFile, path, false);
+        if (reason.empty()) {
+            reason = cfb::ErrorText(result);
+        }
+        bytes.clear();
+        return false;
+    }
+    file.CloseAll();
+    // The read trusts the chains it follows; the check looks at every chain of the file.
+    reason = StructuralProblem(assetFile, path, bytes.size() < cfb::kMiniStreamCutoff);
+    if (!reason.empty()) {
         bytes.clear();
         return false;
     }

@@ -119,6 +119,30 @@ TEST_F(ExportTest, ADamagedElementIsRefusedWithTheReason) {
     }
 }
 
+// Small elements live in the mini stream: a mini stream that shares its sectors with another
+// chain holds no element that can be trusted, though each reads without an error.
+TEST_F(ExportTest, ASmallElementIsRefusedWhenTheMiniStreamIsShared) {
+    content = DefaultContent(); // small and large streams in turn
+    ASSERT_TRUE(WriteAssetFile(asset, content));
+    const std::string large = content.at("Images/Jacket").size() >= 4096 ? "Jacket" : "Knock";
+    ASSERT_GE(content.at(large == "Jacket" ? "Images/Jacket" : "Sound/Knock").size(), 4096u);
+    int small = 0;
+    while (content.at("Music/" + lists.musicStreamNames[small]).size() >= 4096) {
+        ++small;
+    }
+    Bytes file = ReadFile(asset);
+    const std::size_t root = 512 * (std::size_t{Le32(file, 48)} + 1); // the first entry
+    PutLe32(file, EntryOffset(file, large) + 116, Le32(file, root + 116));
+    WriteFile(asset, file);
+
+    const std::string name = lists.musicStreamNames[small] + ".mid";
+    EXPECT_FALSE(Export(SlotKind::Music, small, folder / name));
+    EXPECT_FALSE(fs::exists(folder / name));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_NE(sink.shown[0].text.find("belongs to both the mini stream and"), std::string::npos)
+        << sink.shown[0].text;
+}
+
 TEST_F(ExportTest, AFileThatCannotBeWrittenIsReportedAndLeavesNothing) {
     const fs::path missingFolder = folder / "no such folder" / "Love1.jpg";
     EXPECT_FALSE(Export(SlotKind::Pictures, 0, missingFolder));
