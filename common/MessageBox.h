@@ -23,11 +23,21 @@ inline bool operator==(const MessageBoxRequest& a, const MessageBoxRequest& b) {
     return a.caption == b.caption && a.text == b.text && a.icon == b.icon && a.owner == b.owner;
 }
 
-// Shows one box with a single OK button and returns when it is closed.
+// The button that closed a question.
+enum class MessageAnswer { Yes, No };
+
 class MessageBoxSink {
 public:
     virtual ~MessageBoxSink() = default;
+    // Shows one box with a single OK button and returns when it is closed.
     virtual void ShowMessage(const MessageBoxRequest& request) = 0;
+    // Shows one box with the buttons Yes and No and returns the one pressed; closing the box
+    // answers No. A sink that cannot ask only shows the text and answers No, the answer that
+    // changes nothing.
+    virtual MessageAnswer Ask(const MessageBoxRequest& request) {
+        ShowMessage(request);
+        return MessageAnswer::No;
+    }
 };
 
 } // namespace wz

@@ -6,8 +6,10 @@
 #include "CompoundStorage.h"
 #include "EditorTexts.h"
 #include "LevelNames.h"
+#include "SlotChecks.h"
 #include "SourceFile.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace wz {
@@ -39,11 +41,10 @@ void AssetUpdate::Show(std::string_view text, MessageIcon icon) {
         {std::string(kEditorTitle), std::string(text), icon, MessageOwner::ActiveWindow});
 }
 
+// The paths go with the flags: a label must never show a replacement that Save will not write.
 bool AssetUpdate::InitialUpdate() {
-    lists_.pictureChanged.fill(false);
-    lists_.musicChanged.fill(false);
-    lists_.picturesDirty = false;
-    lists_.musicDirty = false;
+    lists_.Clear(SlotKind::Pictures);
+    lists_.Clear(SlotKind::Music);
     lists_.selectedSlot = 0;
     const bool usable = TestAssetFile();
     if (!usable) {
@@ -85,7 +86,12 @@ void AssetUpdate::ShowMusic() {
 }
 
 void AssetUpdate::DropFiles(int firstSlot, const std::vector<std::string>& files) {
-    lists_.Drop(firstSlot, files);
+    const int filled = lists_.Drop(firstSlot, files);
+    const SlotKind kind = lists_.Showing();
+    SlotListRef list = lists_.List(kind);
+    for (int i = std::clamp(firstSlot, 0, kSlotCount), n = 0; n < filled; ++i, ++n) {
+        list.problems[i] = CheckSlotFile(kind, list.paths[i]);
+    }
     if (lists_.showingPictures) {
         ShowPictures();
     } else {
@@ -175,7 +181,7 @@ bool AssetUpdate::ReadSources(std::vector<PendingStream>& pending) {
                     continue;
                 }
                 current = &list.paths[i];
-                PendingStream stream{list.storageName, Widen(list.streamNames[i]), {}};
+                PendingStream stream{list.storageName, Widen(list.streamNames[i]), {}, kind, i};
                 std::string reason;
                 if (!ReadSource(*current, stream.bytes, reason)) {
                     ShowFailure(FillPlaceholders(kSourceMessage, *current), reason);
@@ -191,6 +197,31 @@ bool AssetUpdate::ReadSources(std::vector<PendingStream>& pending) {
         throw;
     }
     return true;
+}
+
+// Checks the bytes just read, which may differ from the files checked at the drop, and
+// updates the slots' problems to match. When any would not play, asks once, naming them.
+bool AssetUpdate::ConfirmUnplayable(const std::vector<PendingStream>& pending) {
+    std::string unplayable;
+    for (const PendingStream& p : pending) {
+        SlotListRef list = lists_.List(p.kind);
+        list.problems[p.slot] = CheckSlotBytes(p.kind, p.bytes);
+        if (!list.problems[p.slot].empty()) {
+            unplayable += (unplayable.empty() ? "" : "\n") + list.paths[p.slot] + ": " +
+                          list.problems[p.slot];
+        }
+    }
+    if (unplayable.empty()) {
+        return true;
+    }
+    const MessageBoxRequest question{std::string(kEditorTitle),
+                                     FillPlaceholders(kUnplayableQuestion, unplayable),
+                                     MessageIcon::Exclamation, MessageOwner::ActiveWindow};
+    if (messages_.Ask(question) == MessageAnswer::Yes) {
+        return true;
+    }
+    lists_.showingPictures ? ShowPictures() : ShowMusic(); // the warnings as now found
+    return false;
 }
 
 // Writes the whole tree of the asset file, with the pending streams in place of the stored
@@ -255,7 +286,7 @@ void AssetUpdate::SaveChanges() {
         return;
     }
     std::vector<PendingStream> pending;
-    if (!ReadSources(pending) || !WriteScratchCopy(main, pending)) {
+    if (!ReadSources(pending) || !ConfirmUnplayable(pending) || !WriteScratchCopy(main, pending)) {
         return;
     }
     try {

@@ -40,8 +40,8 @@ public:
     std::filesystem::path AssetPath() const;
     std::filesystem::path ScratchPath() const;
 
-    // Clears the changed flags and dirty marks (paths stay), selects slot 1, tests the asset
-    // file and shows the picture list. False when the test failed: the start message has been
+    // Clears both lists (paths, problems, flags and dirty marks), selects slot 1, tests the
+    // asset file and shows the picture list. False when the test failed: the start message has been
     // shown and the editor must close.
     bool InitialUpdate();
 
@@ -52,7 +52,8 @@ public:
     void ShowPictures();
     void ShowMusic();
 
-    // Files dropped on the tree fill the list on show from firstSlot on.
+    // Files dropped on the tree fill the list on show from firstSlot on. Each is checked at
+    // once; a file that would not play still becomes pending, with its slot's problem set.
     void DropFiles(int firstSlot, const std::vector<std::string>& files);
 
     void RevertCurrent();
@@ -61,7 +62,9 @@ public:
     // Writes a compact copy of the asset file with every pending replacement into the scratch
     // file, then renames it over the asset file. The asset file itself is never written: at
     // every moment it holds either all the old streams or all the new ones. Each failure
-    // shows its message and keeps the pending changes. An exception from below a phase cleans
+    // shows its message and keeps the pending changes. When a file read would not play in the
+    // game, the user is asked once before anything is written; No keeps everything pending.
+    // An exception from below a phase cleans
     // that phase up and shows its message, then goes on to the caller's dispatcher.
     void SaveChanges();
 
@@ -76,9 +79,12 @@ private:
         std::u16string storage;
         std::u16string stream;
         std::vector<std::uint8_t> bytes;
+        SlotKind kind;
+        int slot;
     };
     bool OpenAssetFile(CompoundStorage& main);
     bool ReadSources(std::vector<PendingStream>& pending);
+    bool ConfirmUnplayable(const std::vector<PendingStream>& pending);
     bool WriteScratchCopy(CompoundStorage& main, const std::vector<PendingStream>& pending);
     void RemoveScratchFile();
     void Show(std::string_view text, MessageIcon icon);

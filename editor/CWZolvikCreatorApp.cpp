@@ -34,6 +34,7 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     preview_ = new PreviewDock(*frame_, *view_);
     frame_->AddCommandTarget(view_);
     frame_->AddCommandTarget(preview_);
+    view_->SetSlotMenuActions({frame_->action(wz::ID_FILE_EXPORT)});
     frame_->AddCommandTarget(this);
     connect(document_.get(), &CWZolvikCreatorDoc::titleChanged, frame_.get(),
             &CMainFrame::SetDocumentTitle);

@@ -3,18 +3,24 @@
 #include "CWZolvikCreatorDoc.h"
 #include "EditorCommands.h"
 #include "EditorTexts.h"
+#include "ExportElement.h"
 #include "ProgramFinder.h"
+#include "SlotItems.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProcess>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -73,7 +79,14 @@ CWZolvikCreatorView::CWZolvikCreatorView(wz::MessageBoxSink& messages, QWidget* 
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
+    warningIcon_ = wz::SlotWarningIcon(*this);
+    slotMenu_ = new QMenu(this);
     update_.SetTreeHost(this);
+}
+
+void CWZolvikCreatorView::SetSlotMenuActions(const QList<QAction*>& actions) {
+    slotMenu_->clear();
+    slotMenu_->addActions(actions);
 }
 
 void CWZolvikCreatorView::OnInitialUpdate(CWZolvikCreatorDoc& document) {
@@ -88,6 +101,7 @@ void CWZolvikCreatorView::RebuildTree() {
     const wz::SlotLists& lists = update_.lists();
     const bool pictures = lists.showingPictures;
     const wz::SlotStrings& labels = pictures ? lists.pictureLabels : lists.musicLabels;
+    const wz::SlotStrings& problems = pictures ? lists.pictureProblems : lists.musicProblems;
 
     clear();
     const std::string_view rootText = pictures ? wz::kPicturesRoot : wz::kMusicRoot;
@@ -100,6 +114,7 @@ void CWZolvikCreatorView::RebuildTree() {
         auto* item = new QTreeWidgetItem(root, QStringList(QString::fromStdString(labels[i])));
         item->setIcon(0, pictures ? pictureSlotIcon_ : musicSlotIcon_);
         item->setData(0, Qt::UserRole, i);
+        wz::MarkSlotItem(*item, problems[i], warningIcon_);
         if (i == lists.selectedSlot) {
             selected = item;
         }
@@ -133,6 +148,9 @@ bool CWZolvikCreatorView::OnCmdMsg(int id) {
         return true;
     case wz::ID_VIEW_ZOLVIK:
         StartGame();
+        return true;
+    case wz::ID_FILE_EXPORT:
+        ExportSlot();
         return true;
     default:
         return false;
@@ -174,6 +192,7 @@ void CWZolvikCreatorView::mousePressEvent(QMouseEvent* event) {
     if (item != nullptr && item != topLevelItem(0)) {
         update_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
         setCurrentItem(item);
+        wz::ShowStatusText(*this, item->statusTip(0));
     }
 }
 
@@ -200,6 +219,51 @@ void CWZolvikCreatorView::dragMoveEvent(QDragMoveEvent* event) {
 void CWZolvikCreatorView::dropEvent(QDropEvent* event) {
     const QTreeWidgetItem* from = currentItem() != nullptr ? currentItem() : topLevelItem(0);
     const int first = from != nullptr ? from->data(0, Qt::UserRole).toInt() : 0;
-    update_.DropFiles(first, DroppedFiles(event->mimeData()));
+    const std::vector<std::string> files = DroppedFiles(event->mimeData());
+    update_.DropFiles(first, files);
     event->acceptProposedAction();
+    // The first dropped file that would not play is named in the status bar.
+    const wz::SlotListRef list = update_.lists().List(update_.lists().Showing());
+    const int end = std::min(wz::kSlotCount, first + static_cast<int>(files.size()));
+    for (int i = first; i < end; ++i) {
+        if (!list.problems[i].empty()) {
+            wz::ShowStatusText(*this, QString::fromStdString(list.problems[i]));
+            break;
+        }
+    }
+}
+
+// A right click selects the slot under the pointer, as a left press does, and offers the
+// slot's commands.
+void CWZolvikCreatorView::contextMenuEvent(QContextMenuEvent* event) {
+    QTreeWidgetItem* item = itemAt(event->pos());
+    if (item == nullptr || item == topLevelItem(0) || slotMenu_->isEmpty()) {
+        return;
+    }
+    update_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
+    setCurrentItem(item);
+    slotMenu_->popup(event->globalPos());
+}
+
+// The slot of the current item, as for a drop; the file is proposed in the current folder
+// under the element's name.
+void CWZolvikCreatorView::ExportSlot() {
+    const QTreeWidgetItem* from = currentItem() != nullptr ? currentItem() : topLevelItem(0);
+    const int slot = from != nullptr ? from->data(0, Qt::UserRole).toInt() : 0;
+    const wz::SlotKind kind = update_.lists().Showing();
+    const QString proposed = QDir::current().filePath(
+        QString::fromStdString(wz::ExportFileName(update_.lists(), kind, slot)));
+    QString file;
+    if (chooseExportFile_) {
+        file = chooseExportFile_(proposed);
+    } else {
+        file = QFileDialog::getSaveFileName(this, QStringLiteral("Export (Экспорт)"), proposed,
+                                            kind == wz::SlotKind::Pictures
+                                                ? QStringLiteral("JPEG pictures (*.jpg *.jpeg)")
+                                                : QStringLiteral("MIDI files (*.mid *.midi)"));
+    }
+    if (!file.isEmpty()) {
+        wz::ExportSlot(messages_, update_.AssetPath(), update_.lists(), kind, slot,
+                       QFile::encodeName(file).toStdString());
+    }
 }

@@ -11,6 +11,10 @@
 #include <QTreeWidget>
 
 #include <array>
+#include <functional>
+
+class QAction;
+class QMenu;
 
 class CWZolvikCreatorDoc;
 
@@ -30,6 +34,8 @@ public:
     void SaveChanges() { update_.SaveChanges(); }
     void StartExplorer();
     void StartGame();
+    // Writes the element the current slot holds in the asset file to a file the user chooses.
+    void ExportSlot();
 
     bool OnCmdMsg(int id) override;
     void RebuildTree() override;
@@ -41,6 +47,14 @@ public:
     // The folder searched first for the game; the editor's own program folder by default.
     void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
 
+    // The actions of a slot's context menu (the frame's, so that they run as commands).
+    void SetSlotMenuActions(const QList<QAction*>& actions);
+    QMenu* slotMenu() const { return slotMenu_; }
+    // Asks for the file to export to, given the one proposed; empty when the user cancels.
+    // A save dialog by default.
+    using FileChooser = std::function<QString(const QString& proposed)>;
+    void SetExportFileChooser(FileChooser chooser) { chooseExportFile_ = std::move(chooser); }
+
 signals:
     // The asset file is unusable: the frame closes once this reaches it.
     void closeRequested();
@@ -51,6 +65,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     wz::MessageBoxSink& messages_;
@@ -60,4 +75,7 @@ private:
     QIcon pictureRootIcon_, musicRootIcon_, pictureSlotIcon_, musicSlotIcon_;
     wz::AssetUpdate update_;
     QString programFolder_;
+    QIcon warningIcon_;
+    QMenu* slotMenu_ = nullptr;
+    FileChooser chooseExportFile_;
 };

@@ -18,6 +18,7 @@ enum CommandId : int {
     ID_VIEW_ZOLVIK = 32791,
     ID_HELP_KEY = 32793,
     ID_VIEW_PREVIEW = 32794,
+    ID_FILE_EXPORT = 32795,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,
@@ -42,13 +43,16 @@ struct CommandText {
     std::string_view prompt;
 };
 
-inline constexpr std::array<CommandText, 12> kCommandTexts = {{
+inline constexpr std::array<CommandText, 13> kCommandTexts = {{
     {ID_FILE_RESTORE, "&Restore\tCtrl+R",
      "Restore last copy (Восстановить последнюю копию)\nRestore last copy (Восстановить "
      "последнюю копию)"},
     {ID_FILE_SAVE_CHANGES, "&Save\tCtrl+S",
      "Save the active document (Сохранить изменения)\nSave the active document (Сохранить "
      "изменения)"},
+    {ID_FILE_EXPORT, "&Export… (Экспорт)",
+     "Write the selected item to a file (Записать выбранный элемент в файл)\nExport "
+     "(Экспорт)"},
     {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit"},
     {ID_VIEW_PICTURES, "&Pictures (Картинки)\tF2",
      "Change pictures (Изменить картинки)\nChange pictures (Изменить картинки)"},
@@ -78,7 +82,9 @@ struct MenuPopup {
 };
 
 inline constexpr std::array<MenuPopup, 3> kMenu = {{
-    {"&File", {ID_FILE_RESTORE, ID_FILE_SAVE_CHANGES, kSeparator, ID_APP_EXIT, -1}},
+    {"&File",
+     {ID_FILE_RESTORE, ID_FILE_SAVE_CHANGES, kSeparator, ID_FILE_EXPORT, kSeparator, ID_APP_EXIT,
+      -1}},
     {"&View",
      {ID_VIEW_PICTURES, ID_VIEW_MUSIC, kSeparator, ID_VIEW_REVERT_CURRENT, kSeparator,
       ID_VIEW_EXPLORER, ID_VIEW_ZOLVIK, kSeparator, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,

@@ -26,6 +26,18 @@ inline constexpr std::string_view kScratchMessage =
 inline constexpr std::string_view kSourceMessage =
     "Error: Can't open or read file %s or out of memory !\n"
     "(Ошибка: Невозможно открыть или читать файл %s или не хватает памяти !)";
+// Asked at Save before anything is written; %s stands for the lines "path: reason" of the
+// files that failed the checks.
+inline constexpr std::string_view kUnplayableQuestion =
+    "These files will not play in the game:\n%s\nSave them anyway?\n"
+    "(Эти файлы не будут работать в игре. Всё равно сохранить их?)";
+// %s stands for the element's path in the asset file, such as "Images/Love3".
+inline constexpr std::string_view kExportDamagedMessage =
+    "Error: The stored element %s is damaged or can't be read, it is not exported.\n"
+    "(Ошибка: Элемент %s поврежден или не читается, он не экспортирован.)";
+// %s stands for the file the user chose.
+inline constexpr std::string_view kExportWriteMessage =
+    "Error: Can't write file %s !\n(Ошибка: Невозможно записать файл %s !)";
 inline constexpr std::string_view kDoneMessage =
     "File WinData.stg was updated.\nФайл WinData.stg обновлен.";
 inline constexpr std::string_view kExplorerMessage =

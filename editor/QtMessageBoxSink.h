@@ -11,6 +11,7 @@ namespace wz {
 class QtMessageBoxSink : public MessageBoxSink {
 public:
     void ShowMessage(const MessageBoxRequest& request) override;
+    MessageAnswer Ask(const MessageBoxRequest& request) override;
 };
 
 } // namespace wz

@@ -17,10 +17,11 @@ SlotLists::SlotLists() {
 
 SlotListRef SlotLists::List(SlotKind kind) {
     if (kind == SlotKind::Pictures) {
-        return {u"Images",    pictureStreamNames, pictureLabels,
-                picturePaths, pictureChanged,     picturesDirty};
+        return {u"Images",      pictureStreamNames, pictureLabels,  picturePaths,
+                pictureChanged, picturesDirty,      pictureProblems};
     }
-    return {u"Music", musicStreamNames, musicLabels, musicPaths, musicChanged, musicDirty};
+    return {u"Music",     musicStreamNames, musicLabels,  musicPaths,
+            musicChanged, musicDirty,       musicProblems};
 }
 
 std::string SlotLabel(int slotIndex) {
@@ -41,20 +42,24 @@ void SlotLists::FormatLabels(SlotKind kind) {
     }
 }
 
-void SlotLists::Drop(int first, const std::vector<std::string>& files) {
+int SlotLists::Drop(int first, const std::vector<std::string>& files) {
     SlotListRef list = List(Showing());
     first = std::clamp(first, 0, kSlotCount);
-    for (std::size_t n = 0; n < files.size() && first + n < std::size_t{kSlotCount}; ++n) {
+    std::size_t n = 0;
+    for (; n < files.size() && first + n < std::size_t{kSlotCount}; ++n) {
         list.paths[first + n] = files[n];
         list.changed[first + n] = true;
+        list.problems[first + n].clear();
     }
     list.dirty = true;
+    return static_cast<int>(n);
 }
 
 void SlotLists::Clear(SlotKind kind) {
     SlotListRef list = List(kind);
     for (int i = 0; i < kSlotCount; ++i) {
         list.paths[i].clear();
+        list.problems[i].clear();
         list.changed[i] = false;
     }
     list.dirty = false;

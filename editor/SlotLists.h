@@ -25,6 +25,7 @@ struct SlotListRef {
     SlotStrings& paths;
     SlotFlags& changed;
     bool& dirty;
+    SlotStrings& problems;
 };
 
 // The members of the view that are not about drawing, in their order of declaration.
@@ -44,6 +45,10 @@ struct SlotLists {
     bool picturesDirty = false; // the list received files since it was last cleared
     bool musicDirty = false;
     bool showingPictures = true;
+    // Why the pending file would not play in the game (one line), empty when it would or when
+    // nothing is pending; kept beside the path and cleared with it.
+    SlotStrings pictureProblems;
+    SlotStrings musicProblems;
 
     SlotListRef List(SlotKind kind);
     SlotKind Showing() const { return showingPictures ? SlotKind::Pictures : SlotKind::Music; }
@@ -53,10 +58,12 @@ struct SlotLists {
     void FormatLabels(SlotKind kind);
 
     // Stores the dropped files in the list on show from slot first on; files beyond the last
-    // slot are ignored. Marks the list dirty even when no slot was filled.
-    void Drop(int first, const std::vector<std::string>& files);
+    // slot are ignored. Marks the list dirty even when no slot was filled. A filled slot's
+    // problem is cleared until its new file has been checked. Returns the number of slots
+    // filled, from first on.
+    int Drop(int first, const std::vector<std::string>& files);
 
-    // Empties the paths and flags of one list.
+    // Empties the paths, problems and flags of one list.
     void Clear(SlotKind kind);
 };
 

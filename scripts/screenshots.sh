@@ -12,6 +12,8 @@
 #   editor-about.png  the editor's About box
 #   editor-preview-picture.png  the editor with its preview pane on a picture slot
 #   editor-preview-track.png    the editor with its preview pane on a music slot
+#   editor-warning.png  the editor with a picture of the wrong size dropped on slot 3 (taken by
+#                     the test helper editor_warning_shot, built with the tests)
 #
 #   scripts/screenshots.sh [BUILD_DIR]     (default: build, as ./play.sh makes it)
 #
@@ -203,3 +205,24 @@ shot "$editor" editor-preview-picture.png
 keys "$editor" F3 End
 sleep 1
 shot "$editor" editor-preview-track.png
+
+
+# The editor warning of a dropped picture of the wrong size. A drop from a file manager cannot
+# be sent with xdotool, so a helper starts the editor in-process, drops the files on it as the
+# toolkit does, and captures the window on the same display.
+# The tree shows the files' paths, so they live in a folder of a fixed name: an unchanged
+# picture then gives an unchanged file.
+if [ -x "$build/bin/editor_warning_shot" ]; then
+    warning=/tmp/winzolvik-screenshots-$(id -u)
+    rm -rf "$warning"
+    mkdir -p "$warning"
+    cp "$build/WinData.stg" "$warning/"
+    # A sanitizer build reports what system libraries keep until exit; that is no failure here.
+    LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0" \
+        "$build/bin/editor_warning_shot" "$warning" "$scratch/warning.png"
+    rm -rf "$warning"
+    convert "$scratch/warning.png" -strip "$out/editor-warning.png"
+    echo "wrote docs/images/editor-warning.png"
+else
+    echo "screenshots.sh: $build/bin/editor_warning_shot is missing (built with the tests); editor-warning.png not taken" >&2
+fi

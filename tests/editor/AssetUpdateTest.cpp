@@ -31,16 +31,17 @@ protected:
 };
 
 TEST_F(AssetUpdateTest, StartUpAcceptsAUsableFileAndHoldsNothingOpen) {
-    update.lists().picturePaths[3] = "/kept.jpg";
+    update.lists().picturePaths[3] = "/dropped.jpg";
     update.lists().pictureChanged[3] = true;
     update.lists().musicDirty = true;
     update.lists().selectedSlot = 7;
 
     EXPECT_TRUE(update.InitialUpdate());
     EXPECT_TRUE(sink.shown.empty());
-    // Flags cleared, paths kept, slot 1 selected, the picture list shown once.
+    // Flags and paths cleared, slot 1 selected, the picture list shown once.
     EXPECT_FALSE(update.lists().pictureChanged[3]);
-    EXPECT_EQ(update.lists().picturePaths[3], "/kept.jpg");
+    EXPECT_EQ(update.lists().picturePaths[3], "");
+    EXPECT_EQ(update.lists().pictureLabels[3], "4. ");
     EXPECT_FALSE(update.lists().musicDirty);
     EXPECT_EQ(update.lists().selectedSlot, 0);
     EXPECT_TRUE(update.lists().showingPictures);

@@ -20,6 +20,8 @@ struct PrintingSink : wz::MessageBoxSink {
     void ShowMessage(const wz::MessageBoxRequest& request) override {
         std::printf("%s\n", request.text.c_str());
     }
+    // The files are test patterns, not media: save them anyway.
+    wz::MessageAnswer Ask(const wz::MessageBoxRequest&) override { return wz::MessageAnswer::Yes; }
 };
 
 } // namespace

@@ -1,0 +1,146 @@
+#include "ExportElement.h"
+
+#include "AssetFileOps.h"
+#include "CfbCheck.h"
+#include "CfbErrors.h"
+#include "CfbFormat.h"
+#include "CompoundStorage.h"
+#include "EditorTexts.h"
+
+#include <fstream>
+#include <unistd.h>
+
+namespace wz {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::u16string Utf16(std::string_view ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+// Whether a line of the structural check speaks of the element: a problem of its own chain
+// ("Images/Love3: ...") or a sector it shares ("... belongs to both X and Images/Love3"). An
+// element below the mini-stream cutoff lives in the mini stream, so a problem of the mini
+// stream or its table speaks of it too.
+bool NamesElement(const std::string& line, const std::string& path, bool small) {
+    for (const std::string& owner :
+         small ? std::vector<std::string>{path, "the mini stream", "the MiniFAT"}
+               : std::vector<std::string>{path}) {
+        if (line.starts_with(owner + ":") ||
+            line.find("both " + owner + " and ") != std::string::npos ||
+            line.ends_with(" and " + owner)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The first problem of the file's structure that makes the element unsafe to read, or why
+// the file could not be checked; empty when the element's chain is sound.
+std::string StructuralProblem(const fs::path& assetFile, const std::string& path, bool small) {
+    cfb::CheckReport report;
+    if (const int result = cfb::CheckFile(assetFile, report); result != cfb::kOk) {
+        return cfb::ErrorText(result);
+    }
+    for (const std::string& line : report.problems) {
+        if (NamesElement(line, path, small)) {
+            return line;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+std::string ElementPath(const SlotLists& lists, SlotKind kind, int slot) {
+    const bool pictures = kind == SlotKind::Pictures;
+    return std::string(pictures ? "Images/" : "Music/") +
+           (pictures ? lists.pictureStreamNames : lists.musicStreamNames).at(slot);
+}
+
+std::string ExportFileName(const SlotLists& lists, SlotKind kind, int slot) {
+    const bool pictures = kind == SlotKind::Pictures;
+    return (pictures ? lists.pictureStreamNames : lists.musicStreamNames).at(slot) +
+           (pictures ? ".jpg" : ".mid");
+}
+
+bool ReadStoredElement(const fs::path& assetFile, const SlotLists& lists, SlotKind kind, int slot,
+                       std::vector<std::uint8_t>& bytes, std::string& reason) {
+    bytes.clear();
+    const std::string path = ElementPath(lists, kind, slot);
+    const std::string storageName = path.substr(0, path.find('/'));
+    const std::string streamName = path.substr(path.find('/') + 1);
+    CompoundStorage file;
+    if (!file.Open(assetFile, true, false) || !file.OpenStorage(Utf16(storageName), true) ||
+        !file.ReadWholeStream(Utf16(streamName), bytes)) {
+        // The check says better what is wrong with the element, when it finds it.
+        const int result = file.result();
+        file.CloseAll();
+        reason = StructuralProblem(assetFile, path, false);
+        if (reason.empty()) {
+            reason = cfb::ErrorText(result);
+        }
+        bytes.clear();
+        return false;
+    }
+    file.CloseAll();
+    // The read trusts the chains it follows; the check looks at every chain of the file.
+    reason = StructuralProblem(assetFile, path, bytes.size() < cfb::kMiniStreamCutoff);
+    if (!reason.empty()) {
+        bytes.clear();
+        return false;
+    }
+    return true;
+}
+
+bool WriteWholeFile(const fs::path& target, std::span<const std::uint8_t> bytes,
+                    std::string& reason) {
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const fs::path temporary =
+        folder / ("." + target.filename().string() + ".part" + std::to_string(::getpid()));
+    std::error_code ec;
+    try {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            reason = "the file cannot be created or written";
+            fs::remove(temporary, ec);
+            return false;
+        }
+        MoveOver(temporary, target);
+    } catch (const fs::filesystem_error& e) {
+        reason = e.code().message();
+        fs::remove(temporary, ec);
+        return false;
+    }
+    return true;
+}
+
+bool ExportSlot(MessageBoxSink& messages, const fs::path& assetFile, const SlotLists& lists,
+                SlotKind kind, int slot, const fs::path& target) {
+    const auto fail = [&](std::string_view pattern, const std::string& name,
+                          const std::string& reason) {
+        std::string text = FillPlaceholders(pattern, name);
+        if (!reason.empty()) {
+            text += "\n" + reason;
+        }
+        messages.ShowMessage({std::string(kEditorTitle), text, MessageIcon::Exclamation,
+                              MessageOwner::ActiveWindow});
+        return false;
+    };
+    std::vector<std::uint8_t> bytes;
+    std::string reason;
+    if (!ReadStoredElement(assetFile, lists, kind, slot, bytes, reason)) {
+        return fail(kExportDamagedMessage, ElementPath(lists, kind, slot), reason);
+    }
+    if (!WriteWholeFile(target, bytes, reason)) {
+        return fail(kExportWriteMessage, target.string(), reason);
+    }
+    return true;
+}
+
+} // namespace wz
