@@ -4,7 +4,7 @@
 // document and the view, and handles About, New and Open.
 
 #include "CommandTarget.h"
-#include "QtMessageBoxSink.h"
+#include "QtMessageBoxes.h"
 
 #include <QObject>
 #include <QStringList>
@@ -38,7 +38,7 @@ public:
     PreviewDock* preview() const { return preview_; }
 
 private:
-    wz::QtMessageBoxSink boxes_;
+    wz::QtMessageBoxes boxes_;
     wz::MessageBoxSink& messages_;
     std::unique_ptr<CWZolvikCreatorDoc> document_;
     std::unique_ptr<CMainFrame> frame_;

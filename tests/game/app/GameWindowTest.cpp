@@ -14,6 +14,8 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <functional>
+
 namespace wz::test {
 namespace {
 
@@ -216,6 +218,38 @@ TEST(QtMessageBoxes, ShowsTheRequest) {
         EXPECT_EQ(icon, c.icon);
         EXPECT_EQ(buttons, 1);
         EXPECT_EQ(parent, c.request.owner == MessageOwner::ActiveWindow ? &owner : nullptr);
+    }
+}
+
+// A question has Yes and No, No the default: Enter and Escape both answer No.
+TEST(QtMessageBoxes, AsksWithNoAsTheDefault) {
+    const MessageBoxRequest question{"WZolvikCreator", "Save anyway?",
+                                     MessageIcon::Exclamation, MessageOwner::None};
+    struct Case {
+        const char* what;
+        std::function<void(QMessageBox&)> answer;
+        MessageAnswer expected;
+    };
+    const Case cases[] = {
+        {"Yes", [](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); },
+         MessageAnswer::Yes},
+        {"No", [](QMessageBox& box) { box.button(QMessageBox::No)->click(); }, MessageAnswer::No},
+        {"Enter", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); },
+         MessageAnswer::No},
+        {"Escape", [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); },
+         MessageAnswer::No},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int buttons = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            buttons = static_cast<int>(box->buttons().size());
+            c.answer(*box);
+        });
+        EXPECT_EQ(QtMessageBoxes().Ask(question), c.expected);
+        EXPECT_EQ(buttons, 2);
     }
 }
 
