@@ -44,9 +44,10 @@ void PlayToLevelComplete(GameRig& rig, AutoPlayer::Landing landing) {
 // Plays a few rows with care, then drops every piece where it starts until the well is full.
 void PlayToGameOver(GameRig& rig) {
     AutoPlayer player(rig, AutoPlayer::Landing::DropKey);
-    while (rig.state.board.score < 300) {
+    for (int piece = 0; piece < 1000 && rig.state.board.score < 300; ++piece) {
         player.PlayPiece();
     }
+    ASSERT_GE(rig.state.board.score, 300);
     for (int i = 0; i < 200 && !rig.state.board.gameOver; ++i) {
         rig.Key(rig.state.controlKeys[kDropSlot]);
     }

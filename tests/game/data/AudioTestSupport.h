@@ -63,10 +63,16 @@ public:
         return samples;
     }
 
-    // Waits until the device has mixed at least frames more frames.
+    // Waits until the device has mixed at least frames more frames; a device that stops
+    // mixing fails the test after ten seconds instead of hanging it.
     void WaitFrames(std::uint64_t frames) {
         const std::uint64_t until = device.FramesMixed() + frames;
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (device.FramesMixed() < until) {
+            if (std::chrono::steady_clock::now() > limit) {
+                ADD_FAILURE() << "the audio device stopped mixing";
+                return;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
