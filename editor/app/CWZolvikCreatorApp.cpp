@@ -32,10 +32,8 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     view_ = new CWZolvikCreatorView(messages_, frame_.get());
     frame_->setCentralWidget(view_);
     preview_ = new PreviewDock(*frame_, *view_);
-    frame_->AddCommandTarget(view_);
-    frame_->AddCommandTarget(preview_);
+    ConnectCommands();
     view_->SetSlotMenuActions({frame_->action(wz::ID_FILE_EXPORT)});
-    frame_->AddCommandTarget(this);
     connect(document_.get(), &CWZolvikCreatorDoc::titleChanged, frame_.get(),
             &CMainFrame::SetDocumentTitle);
     connect(view_, &CWZolvikCreatorView::closeRequested, frame_.get(), &QWidget::close,
@@ -66,20 +64,25 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     return true;
 }
 
-bool CWZolvikCreatorApp::OnCmdMsg(int id) {
-    switch (id) {
-    case wz::ID_APP_ABOUT:
-        OnAppAbout();
-        return true;
-    case wz::ID_FILE_NEW:
-        OnFileNew();
-        return true;
-    case wz::ID_FILE_OPEN:
-        OnFileOpen();
-        return true;
-    default:
-        return false;
-    }
+// Every command's action, whether chosen from the menu, the toolbar or by its keys, runs its
+// handler here. The edit, help and pane keys are connected to nothing and so do nothing.
+void CWZolvikCreatorApp::ConnectCommands() {
+    CMainFrame& frame = *frame_;
+    frame.ConnectCommand(wz::ID_FILE_RESTORE, view_, &CWZolvikCreatorView::RestoreLastCopy);
+    frame.ConnectCommand(wz::ID_FILE_SAVE_CHANGES, view_, &CWZolvikCreatorView::SaveChanges);
+    frame.ConnectCommand(wz::ID_FILE_EXPORT, view_, &CWZolvikCreatorView::ExportSlot);
+    frame.ConnectCommand(wz::ID_APP_EXIT, &frame, &QWidget::close);
+    frame.ConnectCommand(wz::ID_VIEW_PICTURES, view_, &CWZolvikCreatorView::ShowPictures);
+    frame.ConnectCommand(wz::ID_VIEW_MUSIC, view_, &CWZolvikCreatorView::ShowMusic);
+    frame.ConnectCommand(wz::ID_VIEW_REVERT_CURRENT, view_, &CWZolvikCreatorView::RevertCurrent);
+    frame.ConnectCommand(wz::ID_VIEW_EXPLORER, view_, &CWZolvikCreatorView::StartExplorer);
+    frame.ConnectCommand(wz::ID_VIEW_ZOLVIK, view_, &CWZolvikCreatorView::StartGame);
+    frame.ConnectCommand(wz::ID_VIEW_TOOLBAR, &frame, &CMainFrame::OnViewToolBar);
+    frame.ConnectCommand(wz::ID_VIEW_STATUS_BAR, &frame, &CMainFrame::OnViewStatusBar);
+    frame.ConnectCommand(wz::ID_VIEW_PREVIEW, preview_, &PreviewDock::OnViewPreview);
+    frame.ConnectCommand(wz::ID_APP_ABOUT, this, &CWZolvikCreatorApp::OnAppAbout);
+    frame.ConnectCommand(wz::ID_FILE_NEW, this, &CWZolvikCreatorApp::OnFileNew);
+    frame.ConnectCommand(wz::ID_FILE_OPEN, this, &CWZolvikCreatorApp::OnFileOpen);
 }
 
 void CWZolvikCreatorApp::OnAppAbout() {

@@ -1,7 +1,6 @@
 #include "CWZolvikCreatorView.h"
 
 #include "CWZolvikCreatorDoc.h"
-#include "EditorCommands.h"
 #include "EditorTexts.h"
 #include "ExportElement.h"
 #include "ProgramFinder.h"
@@ -124,37 +123,6 @@ void CWZolvikCreatorView::RebuildTree() {
     }
     expandItem(root);
     viewport()->update();
-}
-
-bool CWZolvikCreatorView::OnCmdMsg(int id) {
-    switch (id) {
-    case wz::ID_VIEW_PICTURES:
-        ShowPictures();
-        return true;
-    case wz::ID_VIEW_MUSIC:
-        ShowMusic();
-        return true;
-    case wz::ID_VIEW_REVERT_CURRENT:
-        RevertCurrent();
-        return true;
-    case wz::ID_FILE_SAVE_CHANGES:
-        SaveChanges();
-        return true;
-    case wz::ID_FILE_RESTORE:
-        RestoreLastCopy();
-        return true;
-    case wz::ID_VIEW_EXPLORER:
-        StartExplorer();
-        return true;
-    case wz::ID_VIEW_ZOLVIK:
-        StartGame();
-        return true;
-    case wz::ID_FILE_EXPORT:
-        ExportSlot();
-        return true;
-    default:
-        return false;
-    }
 }
 
 // The desktop's file manager, through xdg-open on the home folder: xdg-open needs a place to

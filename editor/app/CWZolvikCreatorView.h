@@ -1,10 +1,9 @@
 #pragma once
 
 // The editor's only window content: a tree of the 22 picture or music slots that takes file
-// drops. It draws the lists of its AssetUpdate and passes the commands on to it.
+// drops. It draws the lists of its AssetUpdate and passes its commands on to it.
 
 #include "AssetUpdate.h"
-#include "CommandTarget.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -18,7 +17,7 @@ class QMenu;
 
 class CWZolvikCreatorDoc;
 
-class CWZolvikCreatorView : public QTreeWidget, public wz::TreeHost, public wz::CommandTarget {
+class CWZolvikCreatorView : public QTreeWidget, public wz::TreeHost {
     Q_OBJECT
 public:
     explicit CWZolvikCreatorView(wz::MessageBoxSink& messages, QWidget* parent = nullptr);
@@ -37,7 +36,6 @@ public:
     // Writes the element the current slot holds in the asset file to a file the user chooses.
     void ExportSlot();
 
-    bool OnCmdMsg(int id) override;
     void RebuildTree() override;
 
     wz::AssetUpdate& assetUpdate() { return update_; }

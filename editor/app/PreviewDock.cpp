@@ -116,14 +116,6 @@ PreviewDock::~PreviewDock() {
     player_.SetWakeUp({});
 }
 
-bool PreviewDock::OnCmdMsg(int id) {
-    if (id != wz::ID_VIEW_PREVIEW) {
-        return false;
-    }
-    SetPreviewShown(!shown_);
-    return true;
-}
-
 void PreviewDock::RestoreVisibility() {
     if (QSettings().value(QString::fromLatin1(kVisibleKey), false).toBool()) {
         SetPreviewShown(true);

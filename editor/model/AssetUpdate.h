@@ -65,7 +65,7 @@ public:
     // shows its message and keeps the pending changes. When a file read would not play in the
     // game, the user is asked once before anything is written; No keeps everything pending.
     // An exception from below a phase cleans
-    // that phase up and shows its message, then goes on to the caller's dispatcher.
+    // that phase up and shows its message, then goes on to the caller's command guard.
     void SaveChanges();
 
 protected:

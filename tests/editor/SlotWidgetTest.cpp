@@ -65,7 +65,7 @@ TEST_F(SlotWidgetTest, AFileThatWillNotPlayIsWarnedOfOnItsItemAndInTheStatusBar)
     EXPECT_TRUE(Warned(5));
 
     // Revert current drops the file and its warning.
-    frame->OnCommand(wz::ID_VIEW_REVERT_CURRENT);
+    frame->action(wz::ID_VIEW_REVERT_CURRENT)->trigger();
     EXPECT_FALSE(Warned(5));
     EXPECT_EQ(Slot(5)->toolTip(0), "");
     EXPECT_TRUE(sink.shown.empty());
