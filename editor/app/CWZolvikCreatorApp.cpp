@@ -24,12 +24,12 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     QCoreApplication::setApplicationName(QStringLiteral("WZolvikCreator"));
 
     // The single-document template: the document, the frame and the view in its client area.
-    document_ = std::make_unique<CWZolvikCreatorDoc>();
+    document_ = std::make_unique<CWZolvikCreatorDoc>(messages_);
     frame_ = std::make_unique<CMainFrame>(messages_);
     if (frame_->OnCreate() != 0) {
         return false;
     }
-    view_ = new CWZolvikCreatorView(messages_, frame_.get());
+    view_ = new CWZolvikCreatorView(*document_, messages_, frame_.get());
     frame_->setCentralWidget(view_);
     preview_ = new PreviewDock(*frame_, *view_);
     ConnectCommands();
@@ -56,7 +56,7 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     } else {
         document_->OnNewDocument();
     }
-    view_->OnInitialUpdate(*document_);
+    view_->OnInitialUpdate();
     preview_->RestoreVisibility();
 
     frame_->show();
@@ -68,13 +68,15 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
 // handler here. The edit, help and pane keys are connected to nothing and so do nothing.
 void CWZolvikCreatorApp::ConnectCommands() {
     CMainFrame& frame = *frame_;
-    frame.ConnectCommand(wz::ID_FILE_RESTORE, view_, &CWZolvikCreatorView::RestoreLastCopy);
-    frame.ConnectCommand(wz::ID_FILE_SAVE_CHANGES, view_, &CWZolvikCreatorView::SaveChanges);
+    CWZolvikCreatorDoc* document = document_.get();
+    frame.ConnectCommand(wz::ID_FILE_RESTORE, document, &CWZolvikCreatorDoc::RestoreLastCopy);
+    frame.ConnectCommand(wz::ID_FILE_SAVE_CHANGES, document, &CWZolvikCreatorDoc::SaveChanges);
     frame.ConnectCommand(wz::ID_FILE_EXPORT, view_, &CWZolvikCreatorView::ExportSlot);
     frame.ConnectCommand(wz::ID_APP_EXIT, &frame, &QWidget::close);
-    frame.ConnectCommand(wz::ID_VIEW_PICTURES, view_, &CWZolvikCreatorView::ShowPictures);
-    frame.ConnectCommand(wz::ID_VIEW_MUSIC, view_, &CWZolvikCreatorView::ShowMusic);
-    frame.ConnectCommand(wz::ID_VIEW_REVERT_CURRENT, view_, &CWZolvikCreatorView::RevertCurrent);
+    frame.ConnectCommand(wz::ID_VIEW_PICTURES, document, &CWZolvikCreatorDoc::ShowPictures);
+    frame.ConnectCommand(wz::ID_VIEW_MUSIC, document, &CWZolvikCreatorDoc::ShowMusic);
+    frame.ConnectCommand(wz::ID_VIEW_REVERT_CURRENT, document,
+                         &CWZolvikCreatorDoc::RevertCurrent);
     frame.ConnectCommand(wz::ID_VIEW_EXPLORER, view_, &CWZolvikCreatorView::StartExplorer);
     frame.ConnectCommand(wz::ID_VIEW_ZOLVIK, view_, &CWZolvikCreatorView::StartGame);
     frame.ConnectCommand(wz::ID_VIEW_TOOLBAR, &frame, &CMainFrame::OnViewToolBar);
@@ -93,7 +95,7 @@ void CWZolvikCreatorApp::OnAppAbout() {
 // The standard new command: the same document and view start over.
 void CWZolvikCreatorApp::OnFileNew() {
     if (document_->OnNewDocument()) {
-        view_->OnInitialUpdate(*document_);
+        view_->OnInitialUpdate();
     }
 }
 
@@ -103,6 +105,6 @@ void CWZolvikCreatorApp::OnFileOpen() {
     const QString file = QFileDialog::getOpenFileName(frame_.get(), QString(), QString(),
                                                       QStringLiteral("WZolvi Files (*.stg)"));
     if (!file.isEmpty() && document_->OnOpenDocument(file)) {
-        view_->OnInitialUpdate(*document_);
+        view_->OnInitialUpdate();
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The editor's pending replacements and the update of the asset file: the start-up test,
-// Save, Restore and Revert current. The view owns one AssetUpdate and draws its lists.
+// Save, Restore and Revert current. The document owns one AssetUpdate; its view draws the lists.
 
 #include "MessageBox.h"
 #include "SlotLists.h"
@@ -15,7 +15,7 @@ namespace wz {
 
 inline constexpr std::string_view kScratchFileName = "WinData38746834.stg";
 
-// The view side: rebuilds the tree from the lists after every change.
+// Told after every change of the lists, so that the tree is drawn again from them.
 class TreeHost {
 public:
     virtual ~TreeHost() = default;
