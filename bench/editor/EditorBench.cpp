@@ -4,6 +4,7 @@
 // the same 23 texts.
 
 #include "AssetUpdate.h"
+#include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
 #include "CfbStorage.h"
 
@@ -164,10 +165,11 @@ BENCHMARK(BM_SaveAllSlots)->Iterations(10)->UseManualTime()->Unit(benchmark::kMi
 
 void BM_RebuildTree(benchmark::State& state) {
     CountingSink sink;
-    CWZolvikCreatorView view(sink);
+    CWZolvikCreatorDoc document(sink);
+    CWZolvikCreatorView view(document, sink);
     view.resize(480, 580);
     view.show();
-    wz::SlotLists& lists = view.assetUpdate().lists();
+    wz::SlotLists& lists = document.lists();
     for (int i = 0; i < wz::kSlotCount; ++i) {
         lists.picturePaths[i] = "/home/player/Pictures/level backgrounds/" + std::to_string(i);
         lists.pictureChanged[i] = true;
@@ -188,7 +190,7 @@ void BM_RebuildTree(benchmark::State& state) {
             new QTreeWidgetItem(root, QStringList(QString::fromStdString(lists.pictureLabels[i])));
         }
         const auto rebuildStart = Clock::now();
-        view.ShowPictures();
+        document.ShowPictures();
         const auto end = Clock::now();
         bareTotal += Seconds(rebuildStart - bareStart);
         rebuildTotal += Seconds(end - rebuildStart);

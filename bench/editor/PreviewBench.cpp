@@ -5,6 +5,7 @@
 // and tracks, measured with their baselines in the same iterations.
 
 #include "CMainFrame.h"
+#include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
 #include "CfbStorage.h"
 #include "DefaultContent.h"
@@ -81,12 +82,13 @@ public:
                            QString::fromStdString(folder_.string()));
         fs::current_path(folder_);
         ok_ = MakeAssetFile(folder_ / "WinData.stg");
+        document = std::make_unique<CWZolvikCreatorDoc>(sink);
         frame = std::make_unique<CMainFrame>(sink);
-        view = new CWZolvikCreatorView(sink, frame.get());
+        view = new CWZolvikCreatorView(*document, sink, frame.get());
         frame->setCentralWidget(view);
         preview = new PreviewDock(*frame, *view);
-        view->assetUpdate().lists().selectedSlot = 7;
-        view->ShowPictures();
+        document->lists().selectedSlot = 7;
+        document->ShowPictures();
         frame->show();
         preview->SetPreviewShown(true);
         QApplication::processEvents();
@@ -100,6 +102,7 @@ public:
     bool ok() const { return ok_ && sink.shown == 0; }
 
     QuietSink sink;
+    std::unique_ptr<CWZolvikCreatorDoc> document; // outlives the frame and its view
     std::unique_ptr<CMainFrame> frame;
     CWZolvikCreatorView* view = nullptr;
     PreviewDock* preview = nullptr;
@@ -152,7 +155,7 @@ void BM_PicturePreviewWithRebuild(benchmark::State& state) {
         const auto start = Clock::now();
         // The rebuild, then everything it sets off: the pane reads slot 8 from the asset file,
         // decodes and shows it, and the window repaints.
-        window.view->ShowPictures();
+        window.document->ShowPictures();
         QApplication::processEvents();
         const auto end = Clock::now();
         decodeTotal += Seconds(start - decodeStart);

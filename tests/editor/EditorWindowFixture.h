@@ -6,6 +6,7 @@
 #include "AssetFixture.h"
 #include "CMainFrame.h"
 #include "CWZolvikCreatorApp.h"
+#include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
 #include "RecordingSink.h"
 
@@ -36,6 +37,7 @@ protected:
         const bool started = app->InitInstance({QStringLiteral("WZolvikCreator")});
         if (started) {
             frame = app->frame();
+            document = app->document();
             view = app->view();
             QApplication::setActiveWindow(frame);
             QApplication::processEvents();
@@ -51,6 +53,7 @@ protected:
     RecordingSink sink;
     std::unique_ptr<CWZolvikCreatorApp> app;
     CMainFrame* frame = nullptr;
+    CWZolvikCreatorDoc* document = nullptr;
     CWZolvikCreatorView* view = nullptr;
 
 private:

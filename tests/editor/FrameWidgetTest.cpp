@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -182,7 +183,7 @@ TEST_F(FrameTest, FunctionKeysSwitchListsAndTheOtherKeysDoNothing) {
     EXPECT_EQ(Root()->text(0), "Pictures (Картинки)");
 
     // Pending changes and the list on show survive every key that does nothing.
-    view->assetUpdate().DropFiles(3, {"/tmp/kept.jpg"});
+    document->assetUpdate().DropFiles(3, {"/tmp/kept.jpg"});
     const std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> idle = {
         {Qt::Key_C, Qt::ControlModifier},     {Qt::Key_V, Qt::ControlModifier},
         {Qt::Key_Backspace, Qt::AltModifier}, {Qt::Key_Delete, Qt::ShiftModifier},
@@ -195,7 +196,7 @@ TEST_F(FrameTest, FunctionKeysSwitchListsAndTheOtherKeysDoNothing) {
         QTest::keyClick(view, key, modifiers);
     }
     EXPECT_EQ(SlotText(3), "4. /tmp/kept.jpg");
-    EXPECT_TRUE(view->assetUpdate().lists().picturesDirty);
+    EXPECT_TRUE(document->assetUpdate().lists().picturesDirty);
     EXPECT_TRUE(sink.shown.empty());
 
     // Ctrl+R restores, as its menu item shows.
@@ -207,7 +208,7 @@ TEST_F(FrameTest, CtrlSSavesThePendingChanges) {
     ASSERT_TRUE(Start());
     const Bytes bytes = Pattern(5000, 3);
     WriteFile(folder / "new.jpg", bytes);
-    view->assetUpdate().DropFiles(0, {(folder / "new.jpg").string()});
+    document->assetUpdate().DropFiles(0, {(folder / "new.jpg").string()});
     view->setFocus();
     QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(sink.shown.size(), 1u);
@@ -215,16 +216,37 @@ TEST_F(FrameTest, CtrlSSavesThePendingChanges) {
     EXPECT_EQ(ReadAssetFile(folder / "WinData.stg").at("Images/Love1"), bytes);
 }
 
+// Whatever a command's handler, it runs inside the command guard: a failure, from the menu
+// item or from a key, shows one message and the editor goes on.
+TEST_F(FrameTest, AFailingCommandShowsOneMessageAndTheEditorGoesOn) {
+    ASSERT_TRUE(Start());
+    struct Failing : QObject {
+        void Fail() { throw std::runtime_error("disk full"); }
+    } failing;
+    frame->ConnectCommand(wz::ID_VIEW_REVERT_CURRENT, &failing, &Failing::Fail);
+    frame->ConnectCommand(wz::ID_HELP_KEY, &failing, &Failing::Fail);
+    frame->action(wz::ID_VIEW_REVERT_CURRENT)->trigger();
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F1);
+    ASSERT_EQ(sink.shown.size(), 2u);
+    for (const auto& m : sink.shown) {
+        EXPECT_EQ(m.text, "The command could not be completed: disk full\n(Не удалось выполнить "
+                          "команду: disk full)");
+        EXPECT_EQ(m.icon, wz::MessageIcon::Exclamation);
+    }
+    EXPECT_TRUE(frame->isVisible());
+}
+
 TEST_F(FrameTest, ToolbarStatusBarAndExitCommands) {
     ASSERT_TRUE(Start());
-    frame->OnCommand(wz::ID_VIEW_TOOLBAR);
+    frame->action(wz::ID_VIEW_TOOLBAR)->trigger();
     EXPECT_FALSE(frame->toolBar()->isVisible());
     EXPECT_FALSE(frame->action(wz::ID_VIEW_TOOLBAR)->isChecked());
-    frame->OnCommand(wz::ID_VIEW_TOOLBAR);
+    frame->action(wz::ID_VIEW_TOOLBAR)->trigger();
     EXPECT_TRUE(frame->toolBar()->isVisible());
-    frame->OnCommand(wz::ID_VIEW_STATUS_BAR);
+    frame->action(wz::ID_VIEW_STATUS_BAR)->trigger();
     EXPECT_FALSE(frame->statusBar()->isVisible());
-    frame->OnCommand(wz::ID_APP_EXIT);
+    frame->action(wz::ID_APP_EXIT)->trigger();
     EXPECT_FALSE(frame->isVisible());
     EXPECT_TRUE(sink.shown.empty()) << "pending changes are dropped without a question";
 }
@@ -249,7 +271,7 @@ TEST_F(FrameTest, AboutBoxShowsNameVersionAndOk) {
             box->accept();
         }
     });
-    frame->OnCommand(wz::ID_APP_ABOUT);
+    frame->action(wz::ID_APP_ABOUT)->trigger();
     EXPECT_TRUE(shown);
 }
 
@@ -342,7 +364,7 @@ TEST_F(FrameTest, StartGameRunsTheGameBesideTheEditorInTheCurrentFolder) {
     fs::remove(own / "WinZolvik");
     fs::remove(folder / "game-started");
     WriteScript(folder / "WinZolvik", "touch \"$PWD/game-started\"");
-    frame->OnCommand(wz::ID_VIEW_ZOLVIK);
+    frame->action(wz::ID_VIEW_ZOLVIK)->trigger();
     EXPECT_TRUE(WaitForFile(folder / "game-started"));
 }
 
@@ -351,8 +373,8 @@ TEST_F(FrameTest, StartGameAndExplorerSayWhenTheyCannotStart) {
     ScopedPath path(emptyPath.path().string());
     ASSERT_TRUE(Start());
     view->SetProgramFolder(QString::fromStdString(emptyPath.path().string()));
-    frame->OnCommand(wz::ID_VIEW_ZOLVIK);
-    frame->OnCommand(wz::ID_VIEW_EXPLORER);
+    frame->action(wz::ID_VIEW_ZOLVIK)->trigger();
+    frame->action(wz::ID_VIEW_EXPLORER)->trigger();
     ASSERT_EQ(sink.shown.size(), 2u);
     EXPECT_EQ(sink.shown[0].text,
               "Can't run Game (WinZolvik.exe), try it manually.\nНе удается запустить Игру "

@@ -97,7 +97,7 @@ TEST_F(PreviewTest, HiddenAtFirstStartThenRememberedAndTheWindowMakesRoom) {
               "выбранного элемента)");
 
     const int treeWidth = view->width();
-    frame->OnCommand(wz::ID_VIEW_PREVIEW);
+    frame->action(wz::ID_VIEW_PREVIEW)->trigger();
     QApplication::processEvents();
     EXPECT_TRUE(preview->isVisible());
     EXPECT_TRUE(item->isChecked());
@@ -173,7 +173,7 @@ TEST_F(PreviewTest, PicturesShowAtOnePixelToOneWithTheirSize) {
 TEST_F(PreviewTest, TracksPlayAndStopWithTheSelectionAndThePane) {
     ASSERT_TRUE(StartEditor());
     preview->SetPreviewShown(true);
-    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    frame->action(wz::ID_VIEW_MUSIC)->trigger();
     QApplication::processEvents();
     EXPECT_EQ(preview->originLabel()->text(), "WinData.stg: Music/Love1");
     EXPECT_EQ(preview->infoLabel()->text(), "Length 0:04, 8 notes\n(Длительность 0:04, нот: 8)");
@@ -200,7 +200,7 @@ TEST_F(PreviewTest, TracksPlayAndStopWithTheSelectionAndThePane) {
               "Length 1:00, 120 notes\n(Длительность 1:00, нот: 120)");
     preview->Play();
     ASSERT_TRUE(preview->player().IsPlaying());
-    frame->OnCommand(wz::ID_VIEW_PREVIEW);
+    frame->action(wz::ID_VIEW_PREVIEW)->trigger();
     EXPECT_FALSE(preview->player().IsPlaying());
 
     // A stored stream that is no track says why and offers no Play.
@@ -217,7 +217,7 @@ TEST_F(PreviewTest, TracksPlayAndStopWithTheSelectionAndThePane) {
 TEST_F(PreviewTest, ATrackThatEndsOffersPlayAgain) {
     ASSERT_TRUE(StartEditor());
     preview->SetPreviewShown(true);
-    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    frame->action(wz::ID_VIEW_MUSIC)->trigger();
     Select(2);
     ASSERT_EQ(preview->originLabel()->text(), "WinData.stg: Music/Love3");
     preview->Play();

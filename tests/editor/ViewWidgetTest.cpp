@@ -66,7 +66,7 @@ TEST_F(ViewTest, TreeShowsARootAndTwentyTwoSlots) {
     }
     EXPECT_EQ(Root()->data(0, Qt::UserRole).toInt(), 0);
 
-    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    frame->action(wz::ID_VIEW_MUSIC)->trigger();
     EXPECT_EQ(Root()->text(0), "Music (Музыка)");
     EXPECT_EQ(SlotText(21), "22 (Jacket (Обложка)). ");
 }
@@ -85,7 +85,7 @@ TEST_F(ViewTest, IconsPlayTheirRoles) {
     EXPECT_TRUE(same(Root()->icon(0), QIcon::Selected, images[0]));
     EXPECT_TRUE(same(Slot(5)->icon(0), QIcon::Normal, images[4]));
     EXPECT_TRUE(same(Slot(5)->icon(0), QIcon::Selected, images[1]));
-    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    frame->action(wz::ID_VIEW_MUSIC)->trigger();
     EXPECT_TRUE(same(Root()->icon(0), QIcon::Normal, images[2]));
     EXPECT_TRUE(same(Slot(5)->icon(0), QIcon::Normal, images[3]));
     EXPECT_TRUE(same(Slot(5)->icon(0), QIcon::Selected, images[1]));
@@ -120,7 +120,7 @@ TEST_F(ViewTest, MousePressesSelectSlotsOnly) {
     EXPECT_TRUE(sink.shown.empty());
 
     // A rebuild selects the pressed slot again.
-    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    frame->action(wz::ID_VIEW_MUSIC)->trigger();
     EXPECT_EQ(view->currentItem(), Slot(6));
 }
 
@@ -139,7 +139,7 @@ TEST_F(ViewTest, DropsFillTheListOnShowFromTheSelectedSlot) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
-        frame->OnCommand(wz::ID_FILE_RESTORE);
+        frame->action(wz::ID_FILE_RESTORE)->trigger();
         if (r.pressSlot >= 0) {
             Press(Slot(r.pressSlot));
         } else if (r.pressSlot == -1) {
@@ -160,17 +160,17 @@ TEST_F(ViewTest, DropsFillTheListOnShowFromTheSelectedSlot) {
                 (filled ? Path("f" + std::to_string(next++) + ".jpg") : QString());
             EXPECT_EQ(SlotText(i), expected) << i;
         }
-        EXPECT_TRUE(view->assetUpdate().lists().picturesDirty);
-        EXPECT_FALSE(view->assetUpdate().lists().musicDirty);
+        EXPECT_TRUE(document->assetUpdate().lists().picturesDirty);
+        EXPECT_FALSE(document->assetUpdate().lists().musicDirty);
     }
 }
 
 TEST_F(ViewTest, DropsOnTheMusicListMarkOnlyIt) {
-    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    frame->action(wz::ID_VIEW_MUSIC)->trigger();
     Press(Slot(1));
     ASSERT_TRUE(DropUrls({QUrl::fromLocalFile(Path("song.mid")),
                           QUrl(QStringLiteral("https://example.com/remote.mid"))}));
-    const wz::SlotLists& lists = view->assetUpdate().lists();
+    const wz::SlotLists& lists = document->assetUpdate().lists();
     EXPECT_TRUE(lists.musicDirty);
     EXPECT_FALSE(lists.picturesDirty);
     EXPECT_EQ(lists.musicPaths[1], Path("song.mid").toStdString());
@@ -178,18 +178,18 @@ TEST_F(ViewTest, DropsOnTheMusicListMarkOnlyIt) {
     EXPECT_EQ(SlotText(1), "2. " + Path("song.mid"));
 
     // Revert current on the music list keeps the pictures pending.
-    frame->OnCommand(wz::ID_VIEW_PICTURES);
+    frame->action(wz::ID_VIEW_PICTURES)->trigger();
     ASSERT_TRUE(DropUrls(Files({"p.jpg"})));
-    frame->OnCommand(wz::ID_VIEW_MUSIC);
-    frame->OnCommand(wz::ID_VIEW_REVERT_CURRENT);
+    frame->action(wz::ID_VIEW_MUSIC)->trigger();
+    frame->action(wz::ID_VIEW_REVERT_CURRENT)->trigger();
     EXPECT_EQ(SlotText(1), "2. ");
     EXPECT_EQ(view->currentItem(), Slot(1)) << "the same slot stays selected";
     EXPECT_TRUE(lists.picturesDirty);
-    frame->OnCommand(wz::ID_VIEW_PICTURES);
+    frame->action(wz::ID_VIEW_PICTURES)->trigger();
     EXPECT_EQ(SlotText(1), "2. " + Path("p.jpg"));
 
     // Restore drops everything and shows slot 1 of the pictures.
-    frame->OnCommand(wz::ID_FILE_RESTORE);
+    frame->action(wz::ID_FILE_RESTORE)->trigger();
     EXPECT_EQ(Root()->text(0), "Pictures (Картинки)");
     EXPECT_EQ(view->currentItem(), Slot(0));
     EXPECT_EQ(SlotText(1), "2. ");
@@ -222,7 +222,7 @@ TEST_F(ViewTest, SaveFromTheToolbarWritesDroppedFiles) {
     WriteFile(folder / "titles.mid", titles);
     Press(Slot(21));
     ASSERT_TRUE(DropUrls(Files({"jacket.jpg"})));
-    frame->OnCommand(wz::ID_VIEW_MUSIC);
+    frame->action(wz::ID_VIEW_MUSIC)->trigger();
     ASSERT_TRUE(DropUrls(Files({"titles.mid"})));
     frame->action(wz::ID_FILE_SAVE_CHANGES)->trigger();
     ASSERT_EQ(sink.shown.size(), 1u);

@@ -7,6 +7,7 @@
 
 #include "CMainFrame.h"
 #include "CWZolvikCreatorApp.h"
+#include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
 #include "MediaFiles.h"
 
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
     }
     CWZolvikCreatorView* view = app.view();
     // Slot 2 selected, as a click on it does.
-    view->assetUpdate().lists().selectedSlot = 1;
+    app.document()->lists().selectedSlot = 1;
     view->setCurrentItem(view->topLevelItem(0)->child(1));
     QMimeData data;
     data.setUrls(

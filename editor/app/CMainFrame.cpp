@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenuBar>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -57,9 +56,7 @@ CMainFrame::CMainFrame(wz::MessageBoxSink& messages, QWidget* parent)
         action->setStatusTip(prompt.section(QLatin1Char('\n'), 0, 0));
         action->setToolTip(prompt.section(QLatin1Char('\n'), 1));
         action->setIconText(action->toolTip());
-        const int id = command.id;
-        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-        actions_[id] = action;
+        actions_[command.id] = action;
     }
     for (int id : {wz::ID_VIEW_TOOLBAR, wz::ID_VIEW_STATUS_BAR}) {
         actions_[id]->setCheckable(true);
@@ -85,12 +82,23 @@ void CMainFrame::BuildMenu() {
     }
 }
 
+// Each key becomes a shortcut of its command's action; a command reached only by keys gets an
+// action of its own, without text. Every action belongs to the window, so that its keys work
+// wherever the focus is in it, also while the toolbar is hidden.
 void CMainFrame::BindKeys() {
+    std::map<int, QList<QKeySequence>> keys;
     for (const wz::KeyBinding& key : wz::kKeys) {
-        auto* shortcut = new QShortcut(QKeySequence(Text(key.key)), this);
-        shortcut->setContext(Qt::WindowShortcut);
-        const int id = key.id;
-        connect(shortcut, &QShortcut::activated, this, [this, id] { OnCommand(id); });
+        keys[key.id].append(QKeySequence(Text(key.key)));
+        if (!actions_.contains(key.id)) {
+            actions_[key.id] = new QAction(this);
+        }
+    }
+    for (const auto& [id, action] : actions_) {
+        if (const auto found = keys.find(id); found != keys.end()) {
+            action->setShortcuts(found->second);
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        addAction(action);
     }
 }
 
@@ -161,35 +169,21 @@ QAction* CMainFrame::action(int id) const {
     return found != actions_.end() ? found->second : nullptr;
 }
 
-void CMainFrame::OnCommand(int id) {
-    wz::RunCommand(messages_, [this, id] {
-        for (wz::CommandTarget* target : targets_) {
-            if (target->OnCmdMsg(id)) {
-                return;
-            }
-        }
-        OnCmdMsg(id); // commands nobody handles do nothing
-    });
+void CMainFrame::ConnectGuarded(int id, QObject* receiver, std::function<void()> handler) {
+    connect(actions_.at(id), &QAction::triggered, receiver,
+            [this, handler = std::move(handler)] { wz::RunCommand(messages_, handler); });
 }
 
-bool CMainFrame::OnCmdMsg(int id) {
-    switch (id) {
-    case wz::ID_APP_EXIT:
-        close();
-        return true;
-    case wz::ID_VIEW_TOOLBAR:
-        if (m_wndToolBar != nullptr) {
-            m_wndToolBar->setVisible(m_wndToolBar->isHidden());
-            actions_.at(id)->setChecked(!m_wndToolBar->isHidden());
-        }
-        return true;
-    case wz::ID_VIEW_STATUS_BAR:
-        if (m_wndStatusBar != nullptr) {
-            m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
-            actions_.at(id)->setChecked(!m_wndStatusBar->isHidden());
-        }
-        return true;
-    default:
-        return false;
+void CMainFrame::OnViewToolBar() {
+    if (m_wndToolBar != nullptr) {
+        m_wndToolBar->setVisible(m_wndToolBar->isHidden());
+        actions_.at(wz::ID_VIEW_TOOLBAR)->setChecked(!m_wndToolBar->isHidden());
+    }
+}
+
+void CMainFrame::OnViewStatusBar() {
+    if (m_wndStatusBar != nullptr) {
+        m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
+        actions_.at(wz::ID_VIEW_STATUS_BAR)->setChecked(!m_wndStatusBar->isHidden());
     }
 }

@@ -46,7 +46,7 @@ inline constexpr std::string_view kExplorerMessage =
 inline constexpr std::string_view kGameMessage =
     "Can't run Game (WinZolvik.exe), try it manually.\nНе удается запустить Игру "
     "(WinZolvik.exe), запустите ее вручную.";
-// Shown by the command dispatcher when a command ends by an exception; %s is its reason.
+// Shown by the command guard when a command ends by an exception; %s is its reason.
 inline constexpr std::string_view kCommandFailedMessage =
     "The command could not be completed: %s\n(Не удалось выполнить команду: %s)";
 

@@ -1,9 +1,9 @@
 #pragma once
 
 // The application object: it starts the editor in its fixed order, creating the frame, the
-// document and the view, and handles About, New and Open.
+// document and the view, connects each command to its handler, and handles About, New and
+// Open.
 
-#include "CommandTarget.h"
 #include "QtMessageBoxes.h"
 
 #include <QObject>
@@ -16,7 +16,7 @@ class CWZolvikCreatorDoc;
 class CWZolvikCreatorView;
 class PreviewDock;
 
-class CWZolvikCreatorApp : public QObject, public wz::CommandTarget {
+class CWZolvikCreatorApp : public QObject {
     Q_OBJECT
 public:
     // Messages go to real message boxes unless a sink is given.
@@ -27,7 +27,6 @@ public:
     // program's command line, the program's own name first.
     bool InitInstance(const QStringList& arguments);
 
-    bool OnCmdMsg(int id) override;
     void OnAppAbout();
     void OnFileNew();
     void OnFileOpen();
@@ -38,6 +37,8 @@ public:
     PreviewDock* preview() const { return preview_; }
 
 private:
+    void ConnectCommands();
+
     wz::QtMessageBoxes boxes_;
     wz::MessageBoxSink& messages_;
     std::unique_ptr<CWZolvikCreatorDoc> document_;

@@ -24,18 +24,16 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     QCoreApplication::setApplicationName(QStringLiteral("WZolvikCreator"));
 
     // The single-document template: the document, the frame and the view in its client area.
-    document_ = std::make_unique<CWZolvikCreatorDoc>();
+    document_ = std::make_unique<CWZolvikCreatorDoc>(messages_);
     frame_ = std::make_unique<CMainFrame>(messages_);
     if (frame_->OnCreate() != 0) {
         return false;
     }
-    view_ = new CWZolvikCreatorView(messages_, frame_.get());
+    view_ = new CWZolvikCreatorView(*document_, messages_, frame_.get());
     frame_->setCentralWidget(view_);
     preview_ = new PreviewDock(*frame_, *view_);
-    frame_->AddCommandTarget(view_);
-    frame_->AddCommandTarget(preview_);
+    ConnectCommands();
     view_->SetSlotMenuActions({frame_->action(wz::ID_FILE_EXPORT)});
-    frame_->AddCommandTarget(this);
     connect(document_.get(), &CWZolvikCreatorDoc::titleChanged, frame_.get(),
             &CMainFrame::SetDocumentTitle);
     connect(view_, &CWZolvikCreatorView::closeRequested, frame_.get(), &QWidget::close,
@@ -58,7 +56,7 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     } else {
         document_->OnNewDocument();
     }
-    view_->OnInitialUpdate(*document_);
+    view_->OnInitialUpdate();
     preview_->RestoreVisibility();
 
     frame_->show();
@@ -66,20 +64,27 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     return true;
 }
 
-bool CWZolvikCreatorApp::OnCmdMsg(int id) {
-    switch (id) {
-    case wz::ID_APP_ABOUT:
-        OnAppAbout();
-        return true;
-    case wz::ID_FILE_NEW:
-        OnFileNew();
-        return true;
-    case wz::ID_FILE_OPEN:
-        OnFileOpen();
-        return true;
-    default:
-        return false;
-    }
+// Every command's action, whether chosen from the menu, the toolbar or by its keys, runs its
+// handler here. The edit, help and pane keys are connected to nothing and so do nothing.
+void CWZolvikCreatorApp::ConnectCommands() {
+    CMainFrame& frame = *frame_;
+    CWZolvikCreatorDoc* document = document_.get();
+    frame.ConnectCommand(wz::ID_FILE_RESTORE, document, &CWZolvikCreatorDoc::RestoreLastCopy);
+    frame.ConnectCommand(wz::ID_FILE_SAVE_CHANGES, document, &CWZolvikCreatorDoc::SaveChanges);
+    frame.ConnectCommand(wz::ID_FILE_EXPORT, view_, &CWZolvikCreatorView::ExportSlot);
+    frame.ConnectCommand(wz::ID_APP_EXIT, &frame, &QWidget::close);
+    frame.ConnectCommand(wz::ID_VIEW_PICTURES, document, &CWZolvikCreatorDoc::ShowPictures);
+    frame.ConnectCommand(wz::ID_VIEW_MUSIC, document, &CWZolvikCreatorDoc::ShowMusic);
+    frame.ConnectCommand(wz::ID_VIEW_REVERT_CURRENT, document,
+                         &CWZolvikCreatorDoc::RevertCurrent);
+    frame.ConnectCommand(wz::ID_VIEW_EXPLORER, view_, &CWZolvikCreatorView::StartExplorer);
+    frame.ConnectCommand(wz::ID_VIEW_ZOLVIK, view_, &CWZolvikCreatorView::StartGame);
+    frame.ConnectCommand(wz::ID_VIEW_TOOLBAR, &frame, &CMainFrame::OnViewToolBar);
+    frame.ConnectCommand(wz::ID_VIEW_STATUS_BAR, &frame, &CMainFrame::OnViewStatusBar);
+    frame.ConnectCommand(wz::ID_VIEW_PREVIEW, preview_, &PreviewDock::OnViewPreview);
+    frame.ConnectCommand(wz::ID_APP_ABOUT, this, &CWZolvikCreatorApp::OnAppAbout);
+    frame.ConnectCommand(wz::ID_FILE_NEW, this, &CWZolvikCreatorApp::OnFileNew);
+    frame.ConnectCommand(wz::ID_FILE_OPEN, this, &CWZolvikCreatorApp::OnFileOpen);
 }
 
 void CWZolvikCreatorApp::OnAppAbout() {
@@ -90,7 +95,7 @@ void CWZolvikCreatorApp::OnAppAbout() {
 // The standard new command: the same document and view start over.
 void CWZolvikCreatorApp::OnFileNew() {
     if (document_->OnNewDocument()) {
-        view_->OnInitialUpdate(*document_);
+        view_->OnInitialUpdate();
     }
 }
 
@@ -100,6 +105,6 @@ void CWZolvikCreatorApp::OnFileOpen() {
     const QString file = QFileDialog::getOpenFileName(frame_.get(), QString(), QString(),
                                                       QStringLiteral("WZolvi Files (*.stg)"));
     if (!file.isEmpty() && document_->OnOpenDocument(file)) {
-        view_->OnInitialUpdate(*document_);
+        view_->OnInitialUpdate();
     }
 }

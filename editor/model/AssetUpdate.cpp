@@ -294,7 +294,7 @@ void AssetUpdate::SaveChanges() {
     } catch (...) {
         // The asset file is as it was; a copy that could not take its place is of no use.
         RemoveScratchFile();
-        throw; // the dispatcher tells the user
+        throw; // the command guard tells the user
     }
     // What main holds open is the replaced file, which nothing will read again.
     main.Root()->SkipSyncOnClose();

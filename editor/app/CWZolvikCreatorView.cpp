@@ -1,7 +1,6 @@
 #include "CWZolvikCreatorView.h"
 
 #include "CWZolvikCreatorDoc.h"
-#include "EditorCommands.h"
 #include "EditorTexts.h"
 #include "ExportElement.h"
 #include "ProgramFinder.h"
@@ -54,8 +53,9 @@ std::vector<std::string> DroppedFiles(const QMimeData* data) {
 
 } // namespace
 
-CWZolvikCreatorView::CWZolvikCreatorView(wz::MessageBoxSink& messages, QWidget* parent)
-    : QTreeWidget(parent), messages_(messages), update_(messages),
+CWZolvikCreatorView::CWZolvikCreatorView(CWZolvikCreatorDoc& document,
+                                         wz::MessageBoxSink& messages, QWidget* parent)
+    : QTreeWidget(parent), document_(document), messages_(messages),
       programFolder_(QCoreApplication::applicationDirPath()) {
     static const char* const kImageFiles[] = {
         ":/editor/icon_pictures.png", ":/editor/icon_selected.png", ":/editor/icon_music.png",
@@ -81,7 +81,8 @@ CWZolvikCreatorView::CWZolvikCreatorView(wz::MessageBoxSink& messages, QWidget* 
     setDropIndicatorShown(false);
     warningIcon_ = wz::SlotWarningIcon(*this);
     slotMenu_ = new QMenu(this);
-    update_.SetTreeHost(this);
+    connect(&document_, &CWZolvikCreatorDoc::listsChanged, this,
+            &CWZolvikCreatorView::RebuildTree);
 }
 
 void CWZolvikCreatorView::SetSlotMenuActions(const QList<QAction*>& actions) {
@@ -89,16 +90,18 @@ void CWZolvikCreatorView::SetSlotMenuActions(const QList<QAction*>& actions) {
     slotMenu_->addActions(actions);
 }
 
-void CWZolvikCreatorView::OnInitialUpdate(CWZolvikCreatorDoc& document) {
-    document.SetTitle(
-        QString::fromUtf8(wz::kDocumentTitle.data(), static_cast<int>(wz::kDocumentTitle.size())));
-    if (!update_.InitialUpdate()) {
+void CWZolvikCreatorView::OnInitialUpdate() {
+    if (!document_.InitialUpdate()) {
         emit closeRequested();
     }
 }
 
+int CWZolvikCreatorView::selectedSlot() const {
+    return document_.lists().selectedSlot;
+}
+
 void CWZolvikCreatorView::RebuildTree() {
-    const wz::SlotLists& lists = update_.lists();
+    const wz::SlotLists& lists = document_.lists();
     const bool pictures = lists.showingPictures;
     const wz::SlotStrings& labels = pictures ? lists.pictureLabels : lists.musicLabels;
     const wz::SlotStrings& problems = pictures ? lists.pictureProblems : lists.musicProblems;
@@ -124,37 +127,6 @@ void CWZolvikCreatorView::RebuildTree() {
     }
     expandItem(root);
     viewport()->update();
-}
-
-bool CWZolvikCreatorView::OnCmdMsg(int id) {
-    switch (id) {
-    case wz::ID_VIEW_PICTURES:
-        ShowPictures();
-        return true;
-    case wz::ID_VIEW_MUSIC:
-        ShowMusic();
-        return true;
-    case wz::ID_VIEW_REVERT_CURRENT:
-        RevertCurrent();
-        return true;
-    case wz::ID_FILE_SAVE_CHANGES:
-        SaveChanges();
-        return true;
-    case wz::ID_FILE_RESTORE:
-        RestoreLastCopy();
-        return true;
-    case wz::ID_VIEW_EXPLORER:
-        StartExplorer();
-        return true;
-    case wz::ID_VIEW_ZOLVIK:
-        StartGame();
-        return true;
-    case wz::ID_FILE_EXPORT:
-        ExportSlot();
-        return true;
-    default:
-        return false;
-    }
 }
 
 // The desktop's file manager, through xdg-open on the home folder: xdg-open needs a place to
@@ -190,7 +162,7 @@ void CWZolvikCreatorView::mousePressEvent(QMouseEvent* event) {
     }
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     if (item != nullptr && item != topLevelItem(0)) {
-        update_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
+        document_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
         setCurrentItem(item);
         wz::ShowStatusText(*this, item->statusTip(0));
     }
@@ -220,10 +192,10 @@ void CWZolvikCreatorView::dropEvent(QDropEvent* event) {
     const QTreeWidgetItem* from = currentItem() != nullptr ? currentItem() : topLevelItem(0);
     const int first = from != nullptr ? from->data(0, Qt::UserRole).toInt() : 0;
     const std::vector<std::string> files = DroppedFiles(event->mimeData());
-    update_.DropFiles(first, files);
+    document_.DropFiles(first, files);
     event->acceptProposedAction();
     // The first dropped file that would not play is named in the status bar.
-    const wz::SlotListRef list = update_.lists().List(update_.lists().Showing());
+    const wz::SlotListRef list = document_.lists().List(document_.lists().Showing());
     const int end = std::min(wz::kSlotCount, first + static_cast<int>(files.size()));
     for (int i = first; i < end; ++i) {
         if (!list.problems[i].empty()) {
@@ -240,7 +212,7 @@ void CWZolvikCreatorView::contextMenuEvent(QContextMenuEvent* event) {
     if (item == nullptr || item == topLevelItem(0) || slotMenu_->isEmpty()) {
         return;
     }
-    update_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
+    document_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
     setCurrentItem(item);
     slotMenu_->popup(event->globalPos());
 }
@@ -250,9 +222,10 @@ void CWZolvikCreatorView::contextMenuEvent(QContextMenuEvent* event) {
 void CWZolvikCreatorView::ExportSlot() {
     const QTreeWidgetItem* from = currentItem() != nullptr ? currentItem() : topLevelItem(0);
     const int slot = from != nullptr ? from->data(0, Qt::UserRole).toInt() : 0;
-    const wz::SlotKind kind = update_.lists().Showing();
+    const wz::SlotLists& lists = document_.lists();
+    const wz::SlotKind kind = lists.Showing();
     const QString proposed = QDir::current().filePath(
-        QString::fromStdString(wz::ExportFileName(update_.lists(), kind, slot)));
+        QString::fromStdString(wz::ExportFileName(lists, kind, slot)));
     QString file;
     if (chooseExportFile_) {
         file = chooseExportFile_(proposed);
@@ -263,7 +236,7 @@ void CWZolvikCreatorView::ExportSlot() {
                                                 : QStringLiteral("MIDI files (*.mid *.midi)"));
     }
     if (!file.isEmpty()) {
-        wz::ExportSlot(messages_, update_.AssetPath(), update_.lists(), kind, slot,
+        wz::ExportSlot(messages_, document_.assetUpdate().AssetPath(), lists, kind, slot,
                        QFile::encodeName(file).toStdString());
     }
 }

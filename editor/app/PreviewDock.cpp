@@ -1,6 +1,7 @@
 #include "PreviewDock.h"
 
 #include "CMainFrame.h"
+#include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
 #include "EditorCommands.h"
 #include "EditorTexts.h"
@@ -116,14 +117,6 @@ PreviewDock::~PreviewDock() {
     player_.SetWakeUp({});
 }
 
-bool PreviewDock::OnCmdMsg(int id) {
-    if (id != wz::ID_VIEW_PREVIEW) {
-        return false;
-    }
-    SetPreviewShown(!shown_);
-    return true;
-}
-
 void PreviewDock::RestoreVisibility() {
     if (QSettings().value(QString::fromLatin1(kVisibleKey), false).toBool()) {
         SetPreviewShown(true);
@@ -196,10 +189,11 @@ void PreviewDock::Refresh() {
     // This runs from the event loop, outside any command's guard: a preview that cannot get
     // its memory says so in the pane instead of ending the editor.
     try {
-        const wz::SlotLists& lists = view_.assetUpdate().lists();
+        wz::AssetUpdate& update = view_.GetDocument().assetUpdate();
+        const wz::SlotLists& lists = update.lists();
         const wz::SlotKind kind = lists.Showing();
         const wz::SlotBytes slot = wz::ReadSlotBytes(
-            lists, kind, item->data(0, Qt::UserRole).toInt(), view_.assetUpdate().AssetPath());
+            lists, kind, item->data(0, Qt::UserRole).toInt(), update.AssetPath());
         origin_->setText(QString::fromStdString(wz::OriginText(slot)));
         if (!slot.error.empty()) {
             ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, slot.error)));

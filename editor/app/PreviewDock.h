@@ -5,7 +5,6 @@
 // shows and hides it; whether it is shown is remembered across runs. The pane reads and
 // decodes through SlotPreview and plays through TrackPlayer; it only draws.
 
-#include "CommandTarget.h"
 #include "SlotPreview.h"
 #include "TrackPlayer.h"
 
@@ -21,7 +20,7 @@ class QLabel;
 class QPushButton;
 class QScrollArea;
 
-class PreviewDock : public QDockWidget, public wz::CommandTarget {
+class PreviewDock : public QDockWidget {
     Q_OBJECT
 public:
     // The settings key that remembers whether the pane is shown.
@@ -31,7 +30,8 @@ public:
     PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view);
     ~PreviewDock() override;
 
-    bool OnCmdMsg(int id) override;
+    // View › Preview: shows the pane when hidden, hides it when shown.
+    void OnViewPreview() { SetPreviewShown(!shown_); }
 
     // Shows the pane as it was left in the last run (hidden at the first start).
     void RestoreVisibility();

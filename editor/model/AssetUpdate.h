@@ -1,7 +1,7 @@
 #pragma once
 
 // The editor's pending replacements and the update of the asset file: the start-up test,
-// Save, Restore and Revert current. The view owns one AssetUpdate and draws its lists.
+// Save, Restore and Revert current. The document owns one AssetUpdate; its view draws the lists.
 
 #include "MessageBox.h"
 #include "SlotLists.h"
@@ -15,7 +15,7 @@ namespace wz {
 
 inline constexpr std::string_view kScratchFileName = "WinData38746834.stg";
 
-// The view side: rebuilds the tree from the lists after every change.
+// Told after every change of the lists, so that the tree is drawn again from them.
 class TreeHost {
 public:
     virtual ~TreeHost() = default;
@@ -65,7 +65,7 @@ public:
     // shows its message and keeps the pending changes. When a file read would not play in the
     // game, the user is asked once before anything is written; No keeps everything pending.
     // An exception from below a phase cleans
-    // that phase up and shows its message, then goes on to the caller's dispatcher.
+    // that phase up and shows its message, then goes on to the caller's command guard.
     void SaveChanges();
 
 protected:

@@ -1,6 +1,13 @@
 #include "CWZolvikCreatorDoc.h"
 
+#include "EditorTexts.h"
+
 #include <QFileInfo>
+
+CWZolvikCreatorDoc::CWZolvikCreatorDoc(wz::MessageBoxSink& messages, QObject* parent)
+    : QObject(parent), update_(messages) {
+    update_.SetTreeHost(this);
+}
 
 void CWZolvikCreatorDoc::SetTitle(const QString& title) {
     title_ = title;
@@ -12,4 +19,10 @@ bool CWZolvikCreatorDoc::OnOpenDocument(const QString& path) {
     // standard open command does.
     const QFileInfo file(path);
     return file.isFile() && file.isReadable();
+}
+
+bool CWZolvikCreatorDoc::InitialUpdate() {
+    SetTitle(
+        QString::fromUtf8(wz::kDocumentTitle.data(), static_cast<int>(wz::kDocumentTitle.size())));
+    return update_.InitialUpdate();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 // The editor's main window: menu, toolbar, status bar and keys, all built from the command
-// tables, and the dispatcher that hands each command to the first object that handles it.
+// tables. Every command is one QAction (its menu item, its button and its keys), connected
+// straight to its handler.
 
-#include "CommandTarget.h"
 #include "LockKeyState.h"
 #include "MessageBox.h"
 
@@ -12,14 +12,13 @@
 #include <array>
 #include <functional>
 #include <map>
-#include <vector>
 
 class QAction;
 class QLabel;
 class QStatusBar;
 class QToolBar;
 
-class CMainFrame : public QMainWindow, public wz::CommandTarget {
+class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(wz::MessageBoxSink& messages, QWidget* parent = nullptr);
@@ -27,18 +26,23 @@ public:
     // Builds the toolbar and the status bar; 0 on success, -1 when they cannot be made.
     int OnCreate();
 
-    // Command targets asked after the frame's own commands: the view first, then the
-    // application.
-    void AddCommandTarget(wz::CommandTarget* target) { targets_.push_back(target); }
+    // Connects the action of command id to receiver's handler, for as long as the receiver
+    // lives. The handler runs inside the command guard: one that ends by an exception is
+    // reported with the generic failure message and the editor goes on. A command connected
+    // to nothing does nothing.
+    template <typename Receiver, typename Handler>
+    void ConnectCommand(int id, Receiver* receiver, Handler handler) {
+        ConnectGuarded(id, receiver, [receiver, handler] { std::invoke(handler, receiver); });
+    }
 
-    // Runs a command by number. A command that ends by an exception is reported with the
-    // generic failure message and the editor goes on.
-    void OnCommand(int id);
-    bool OnCmdMsg(int id) override;
+    // View › Toolbar and View › Status Bar: show or hide the bar and check the item to match.
+    void OnViewToolBar();
+    void OnViewStatusBar();
 
     // The caption: the document's title, " - ", the application title.
     void SetDocumentTitle(const QString& title);
 
+    // The action of a command, or null for a number with none.
     QAction* action(int id) const;
     QToolBar* toolBar() const { return m_wndToolBar; }
     QStatusBar* messageBar() const { return m_wndStatusBar; }
@@ -49,6 +53,7 @@ public:
     void UpdateIndicators();
 
 private:
+    void ConnectGuarded(int id, QObject* receiver, std::function<void()> handler);
     void BuildMenu();
     void BindKeys();
 
@@ -57,6 +62,5 @@ private:
     QToolBar* m_wndToolBar = nullptr;
     std::array<QLabel*, 3> indicators_{}; // CAP, NUM, SCRL
     std::map<int, QAction*> actions_;
-    std::vector<wz::CommandTarget*> targets_;
     std::function<LockKeys()> lockKeys_ = QueryLockKeys;
 };

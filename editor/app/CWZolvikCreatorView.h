@@ -1,10 +1,10 @@
 #pragma once
 
 // The editor's only window content: a tree of the 22 picture or music slots that takes file
-// drops. It draws the lists of its AssetUpdate and passes the commands on to it.
+// drops. It draws its document's lists whenever they change and hands the drops to it; the
+// selection, Export and the start of the game and the file manager are its own.
 
-#include "AssetUpdate.h"
-#include "CommandTarget.h"
+#include "MessageBox.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -18,30 +18,27 @@ class QMenu;
 
 class CWZolvikCreatorDoc;
 
-class CWZolvikCreatorView : public QTreeWidget, public wz::TreeHost, public wz::CommandTarget {
+class CWZolvikCreatorView : public QTreeWidget {
     Q_OBJECT
 public:
-    explicit CWZolvikCreatorView(wz::MessageBoxSink& messages, QWidget* parent = nullptr);
+    CWZolvikCreatorView(CWZolvikCreatorDoc& document, wz::MessageBoxSink& messages,
+                        QWidget* parent = nullptr);
 
-    // Clears the pending flags, names the document, tests the asset file and shows the
-    // picture list. When the file is unusable, asks for the editor to close.
-    void OnInitialUpdate(CWZolvikCreatorDoc& document);
+    CWZolvikCreatorDoc& GetDocument() const { return document_; }
 
-    void ShowPictures() { update_.ShowPictures(); }
-    void ShowMusic() { update_.ShowMusic(); }
-    void RevertCurrent() { update_.RevertCurrent(); }
-    void RestoreLastCopy() { update_.RestoreLastCopy(); }
-    void SaveChanges() { update_.SaveChanges(); }
+    // Starts the document over on the asset file. When the file is unusable, asks for the
+    // editor to close.
+    void OnInitialUpdate();
+
+    // Draws the document's list on show, with the remembered slot selected.
+    void RebuildTree();
+
     void StartExplorer();
     void StartGame();
     // Writes the element the current slot holds in the asset file to a file the user chooses.
     void ExportSlot();
 
-    bool OnCmdMsg(int id) override;
-    void RebuildTree() override;
-
-    wz::AssetUpdate& assetUpdate() { return update_; }
-    int selectedSlot() const { return update_.lists().selectedSlot; }
+    int selectedSlot() const;
     const std::array<QPixmap, 5>& images() const { return slotImages; }
 
     // The folder searched first for the game; the editor's own program folder by default.
@@ -68,12 +65,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    CWZolvikCreatorDoc& document_;
     wz::MessageBoxSink& messages_;
     // Image 0 the pictures root, 1 a selected slot, 2 the music root, 3 a music slot, 4 a
     // picture slot, all 32 x 32.
     std::array<QPixmap, 5> slotImages;
     QIcon pictureRootIcon_, musicRootIcon_, pictureSlotIcon_, musicSlotIcon_;
-    wz::AssetUpdate update_;
     QString programFolder_;
     QIcon warningIcon_;
     QMenu* slotMenu_ = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-// The command dispatcher's last line: a command that ends by an exception is reported in one
+// The guard every command runs in: a command that ends by an exception is reported in one
 // message box and the editor goes on.
 
 #include "MessageBox.h"

@@ -1,0 +1,56 @@
+#pragma once
+
+// The document: the pending replacements of the asset file's pictures and music, and the
+// commands that change them or write them (Save, Restore, Revert current, the lists on show).
+// It holds them in a wz::AssetUpdate and tells its view to redraw after every change. It also
+// carries the title that the frame shows in its caption.
+
+#include "AssetUpdate.h"
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class CWZolvikCreatorDoc : public QObject, private wz::TreeHost {
+    Q_OBJECT
+public:
+    explicit CWZolvikCreatorDoc(wz::MessageBoxSink& messages, QObject* parent = nullptr);
+
+    const QString& GetTitle() const { return title_; }
+    void SetTitle(const QString& title);
+
+    // The standard new and open commands; the document reads nothing from a file.
+    bool OnNewDocument() { return true; }
+    bool OnOpenDocument(const QString& path);
+
+    // Names the document, clears the pending flags, tests the asset file and shows the
+    // picture list. False when the file is unusable: its message has been shown.
+    bool InitialUpdate();
+
+    void ShowPictures() { update_.ShowPictures(); }
+    void ShowMusic() { update_.ShowMusic(); }
+    void RevertCurrent() { update_.RevertCurrent(); }
+    void RestoreLastCopy() { update_.RestoreLastCopy(); }
+    void SaveChanges() { update_.SaveChanges(); }
+    // Files dropped on the view fill the list on show from firstSlot on.
+    void DropFiles(int firstSlot, const std::vector<std::string>& files) {
+        update_.DropFiles(firstSlot, files);
+    }
+
+    wz::AssetUpdate& assetUpdate() { return update_; }
+    wz::SlotLists& lists() { return update_.lists(); }
+    const wz::SlotLists& lists() const { return update_.lists(); }
+
+signals:
+    void titleChanged(const QString& title);
+    // The lists changed: the view draws them again.
+    void listsChanged();
+
+private:
+    void RebuildTree() override { emit listsChanged(); }
+
+    QString title_;
+    wz::AssetUpdate update_;
+};
