@@ -103,7 +103,7 @@ protected:
                 id = QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts).value(0);
                 return code == 0 && !id.isEmpty();
             },
-            15000);
+            60000); // generous: a sanitized game starting beside other tests can be slow
         return id;
     }
     QImage Screenshot(const QString& window) {
@@ -116,6 +116,12 @@ protected:
         QStringList args = {"key", "--window", window, "--delay", "100"};
         Tool("xdotool", QStringList{"windowfocus", "--sync", window});
         Tool("xdotool", args + keys);
+    }
+    // What the game said and whether it still runs, for a failure's message.
+    std::string GameReport() {
+        return std::string(game.state() == QProcess::NotRunning ? "the game has ended" : "the game runs") +
+               ", on display " + Display().toStdString() + "; its output: " +
+               (game.readAllStandardOutput() + game.readAllStandardError()).toStdString();
     }
     int TempFileCount() const {
         return static_cast<int>(QDir(TempFolder()).entryList(QDir::Files).size());
@@ -154,7 +160,7 @@ TEST_F(EndToEndTest, PlaysFromTheTitleAndExits) {
     ASSERT_TRUE(pictures.LoadBackgroundPicture(u"Jacket"));
     StartGame();
     const QString window = WaitForWindow("^WinZolvik - ");
-    ASSERT_FALSE(window.isEmpty());
+    ASSERT_FALSE(window.isEmpty()) << GameReport();
     QThread::msleep(500);
     EXPECT_EQ(TempFileCount(), 2);
 
@@ -185,7 +191,7 @@ TEST_F(EndToEndTest, PlaysFromTheTitleAndExits) {
 TEST_F(EndToEndTest, MissingAssetFileEndsWithMinusOne) {
     StartGame();
     const QString box = WaitForWindow("^WinZolvik$");
-    ASSERT_FALSE(box.isEmpty());
+    ASSERT_FALSE(box.isEmpty()) << GameReport();
     EXPECT_EQ(Tool("xdotool", {"search", "--onlyvisible", "--name", "^WinZolvik - "}).first, 1);
     Keys(box, {"Return"});
     ASSERT_TRUE(game.waitForFinished(10000));

@@ -2,6 +2,8 @@
 
 #include "CfbTestSupport.h"
 
+#include "ToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,17 +15,8 @@ namespace {
 using cfbtest::Pattern;
 using cfbtest::ScratchDir;
 
-struct ToolRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-ToolRun Tool(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = wz::assets::RunWzAssets(args, out, err);
-    return {code, out.str(), err.str()};
-}
+using wztest::Tool;
+using wztest::ToolRun;
 
 class WzAssetsTest : public ::testing::Test {
 protected:

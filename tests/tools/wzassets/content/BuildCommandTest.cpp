@@ -8,6 +8,8 @@
 #include "DefaultContent.h"
 #include "WzAssets.h"
 
+#include "../ToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -20,17 +22,8 @@ using cfbtest::ReadFileBytes;
 using cfbtest::ScratchDir;
 using cfbtest::WriteFileBytes;
 
-struct ToolRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-ToolRun Tool(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int code = wz::assets::RunWzAssets(args, out, err);
-    return {code, out.str(), err.str()};
-}
+using wztest::Tool;
+using wztest::ToolRun;
 
 std::string PathOf(const wz::content::AssetElement& e) {
     return wz::assets::ToUtf8(e.storage) + "/" + wz::assets::ToUtf8(e.name);
