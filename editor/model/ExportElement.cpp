@@ -3,7 +3,6 @@
 #include "AssetFileOps.h"
 #include "CfbCheck.h"
 #include "CfbErrors.h"
-#include "CfbFormat.h"
 #include "CompoundStorage.h"
 #include "EditorTexts.h"
 
@@ -20,36 +19,19 @@ std::u16string Utf16(std::string_view ascii) {
     return std::u16string(ascii.begin(), ascii.end());
 }
 
-// Whether a line of the structural check speaks of the element: a problem of its own chain
-// ("Images/Love3: ...") or a sector it shares ("... belongs to both X and Images/Love3"). An
-// element below the mini-stream cutoff lives in the mini stream, so a problem of the mini
-// stream or its table speaks of it too.
-bool NamesElement(const std::string& line, const std::string& path, bool small) {
-    for (const std::string& owner :
-         small ? std::vector<std::string>{path, "the mini stream", "the MiniFAT"}
-               : std::vector<std::string>{path}) {
-        if (line.starts_with(owner + ":") ||
-            line.find("both " + owner + " and ") != std::string::npos ||
-            line.ends_with(" and " + owner)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The first problem of the file's structure that makes the element unsafe to read, or why
-// the file could not be checked; empty when the element's chain is sound.
-std::string StructuralProblem(const fs::path& assetFile, const std::string& path, bool small) {
+// The first fault the structural check finds in the element's chain (a small element's
+// includes the mini stream's), or why the file could not be checked; empty when the chain is
+// sound or the check does not reach the element (the read says why then).
+std::string StructuralProblem(const fs::path& assetFile, const std::string& path) {
     cfb::CheckReport report;
     if (const int result = cfb::CheckFile(assetFile, report); result != cfb::kOk) {
         return cfb::ErrorText(result);
     }
-    for (const std::string& line : report.problems) {
-        if (NamesElement(line, path, small)) {
-            return line;
-        }
+    if (report.streamChains.empty()) {
+        return report.problems.empty() ? std::string() : report.problems.front();
     }
-    return {};
+    const auto it = report.streamChains.find(path);
+    return it == report.streamChains.end() ? std::string() : it->second;
 }
 
 } // namespace
@@ -78,7 +60,7 @@ bool ReadStoredElement(const fs::path& assetFile, const SlotLists& lists, SlotKi
         // The check says better what is wrong with the element, when it finds it.
         const int result = file.result();
         file.CloseAll();
-        reason = StructuralProblem(assetFile, path, false);
+        reason = StructuralProblem(assetFile, path);
         if (reason.empty()) {
             reason = cfb::ErrorText(result);
         }
@@ -87,7 +69,7 @@ bool ReadStoredElement(const fs::path& assetFile, const SlotLists& lists, SlotKi
     }
     file.CloseAll();
     // The read trusts the chains it follows; the check looks at every chain of the file.
-    reason = StructuralProblem(assetFile, path, bytes.size() < cfb::kMiniStreamCutoff);
+    reason = StructuralProblem(assetFile, path);
     if (!reason.empty()) {
         bytes.clear();
         return false;

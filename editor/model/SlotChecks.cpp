@@ -12,14 +12,7 @@ namespace wz {
 std::string CheckSlotBytes(SlotKind kind, std::span<const std::uint8_t> bytes) {
     if (kind == SlotKind::Pictures) {
         content::PictureInfo info;
-        std::string problem = content::CheckPicture(bytes, info);
-        if (problem.empty() &&
-            (info.width != kBackgroundWidth || info.height != kBackgroundHeight)) {
-            problem = "picture is " + std::to_string(info.width) + " x " +
-                      std::to_string(info.height) + ", the game needs " +
-                      std::to_string(kBackgroundWidth) + " x " + std::to_string(kBackgroundHeight);
-        }
-        return problem;
+        return content::CheckBackground(bytes, info);
     }
     content::MidiInfo info;
     std::string problem = content::CheckMidi(bytes, info);

@@ -13,9 +13,6 @@
 
 namespace wz {
 
-inline constexpr int kBackgroundWidth = 296;
-inline constexpr int kBackgroundHeight = 432;
-
 // Empty when the bytes would play in the game in a slot of the kind; else one line that says
 // why not, such as "picture is 640 x 480, the game needs 296 x 432" or "no notes".
 std::string CheckSlotBytes(SlotKind kind, std::span<const std::uint8_t> bytes);

@@ -16,31 +16,22 @@ namespace wz::assets {
 
 namespace {
 
-constexpr int kFrameWidth = 296;
-constexpr int kFrameHeight = 432;
-
 std::string CheckImage(std::u16string_view name, const std::vector<std::uint8_t>& bytes) {
     content::PictureInfo info;
+    // Every picture but the tile sheet is a background, and "Love1" is also the frame the
+    // game draws in.
+    if (name != kTilesPicture) {
+        return content::CheckBackground(bytes, info);
+    }
     std::string problem = content::CheckPicture(bytes, info);
-    if (!problem.empty()) {
-        return problem;
+    if (problem.empty() && (info.width < static_cast<int>(tilesheet::kMinWidth) ||
+                            info.height < static_cast<int>(tilesheet::kMinHeight))) {
+        problem = "tile sheet is " + std::to_string(info.width) + " x " +
+                  std::to_string(info.height) + ", the screens need at least " +
+                  std::to_string(tilesheet::kMinWidth) + " x " +
+                  std::to_string(tilesheet::kMinHeight);
     }
-    const std::string size = std::to_string(info.width) + " x " + std::to_string(info.height);
-    if (name == kTilesPicture) {
-        if (info.width < static_cast<int>(tilesheet::kMinWidth) ||
-            info.height < static_cast<int>(tilesheet::kMinHeight)) {
-            return "tile sheet is " + size + ", the screens need at least " +
-                   std::to_string(tilesheet::kMinWidth) + " x " +
-                   std::to_string(tilesheet::kMinHeight);
-        }
-        return {};
-    }
-    // Every other picture is a background, and "Love1" is also the frame the game draws in.
-    if (info.width != kFrameWidth || info.height != kFrameHeight) {
-        return "picture is " + size + ", the game needs " + std::to_string(kFrameWidth) + " x " +
-               std::to_string(kFrameHeight);
-    }
-    return {};
+    return problem;
 }
 
 std::string CheckElement(const content::AssetElement& e, const std::vector<std::uint8_t>& bytes) {

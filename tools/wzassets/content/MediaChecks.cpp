@@ -189,6 +189,16 @@ double Seconds(const MidiInfo& info, int division,
 
 } // namespace
 
+std::string CheckBackground(std::span<const std::uint8_t> bytes, PictureInfo& info) {
+    std::string problem = CheckPicture(bytes, info);
+    if (problem.empty() && (info.width != kBackgroundWidth || info.height != kBackgroundHeight)) {
+        problem = "picture is " + std::to_string(info.width) + " x " + std::to_string(info.height) +
+                  ", the game needs " + std::to_string(kBackgroundWidth) + " x " +
+                  std::to_string(kBackgroundHeight);
+    }
+    return problem;
+}
+
 std::string CheckPicture(std::span<const std::uint8_t> bytes, PictureInfo& info) {
     info = {};
     if (bytes.size() > 0xFFFFFFFFu) {

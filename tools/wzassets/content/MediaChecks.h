@@ -20,6 +20,12 @@ struct PictureInfo {
 std::string CheckPicture(std::span<const std::uint8_t> bytes, PictureInfo& info);
 inline constexpr int kMaxCheckedSide = 4096;
 
+// The size of every background, which is also the frame the game draws in.
+inline constexpr int kBackgroundWidth = 296;
+inline constexpr int kBackgroundHeight = 432;
+// CheckPicture, and the picture must be a background's size.
+std::string CheckBackground(std::span<const std::uint8_t> bytes, PictureInfo& info);
+
 struct WaveInfo {
     int format = 0; // 1 for PCM
     int channels = 0;
