@@ -11,11 +11,11 @@ namespace wz {
 
 std::string CheckSlotBytes(SlotKind kind, std::span<const std::uint8_t> bytes) {
     if (kind == SlotKind::Pictures) {
-        content::PictureInfo info;
-        return content::CheckBackground(bytes, info);
+        media::PictureInfo info;
+        return media::CheckBackground(bytes, info);
     }
-    content::MidiInfo info;
-    std::string problem = content::CheckMidi(bytes, info);
+    media::MidiInfo info;
+    std::string problem = media::CheckMidi(bytes, info);
     if (problem.empty() && info.notes == 0) {
         problem = "no notes";
     }

@@ -149,8 +149,8 @@ PicturePreview DecodePicture(std::span<const std::uint8_t> bytes) {
 
 TrackPreview ReadTrackInfo(std::span<const std::uint8_t> bytes) {
     TrackPreview out;
-    content::MidiInfo info;
-    out.error = content::CheckMidi(bytes, info);
+    media::MidiInfo info;
+    out.error = media::CheckMidi(bytes, info);
     if (out.ok()) {
         out.seconds = info.seconds;
         out.notes = info.notes;

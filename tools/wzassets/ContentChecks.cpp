@@ -17,13 +17,13 @@ namespace wz::assets {
 namespace {
 
 std::string CheckImage(std::u16string_view name, const std::vector<std::uint8_t>& bytes) {
-    content::PictureInfo info;
+    media::PictureInfo info;
     // Every picture but the tile sheet is a background, and "Love1" is also the frame the
     // game draws in.
     if (name != kTilesPicture) {
-        return content::CheckBackground(bytes, info);
+        return media::CheckBackground(bytes, info);
     }
-    std::string problem = content::CheckPicture(bytes, info);
+    std::string problem = media::CheckPicture(bytes, info);
     if (problem.empty() && (info.width < static_cast<int>(tilesheet::kMinWidth) ||
                             info.height < static_cast<int>(tilesheet::kMinHeight))) {
         problem = "tile sheet is " + std::to_string(info.width) + " x " +
@@ -39,11 +39,11 @@ std::string CheckElement(const content::AssetElement& e, const std::vector<std::
         return CheckImage(e.name, bytes);
     }
     if (e.storage == kSoundStorage) {
-        content::WaveInfo info;
-        return content::CheckWave(bytes, info);
+        media::WaveInfo info;
+        return media::CheckWave(bytes, info);
     }
-    content::MidiInfo info;
-    return content::CheckMidi(bytes, info);
+    media::MidiInfo info;
+    return media::CheckMidi(bytes, info);
 }
 
 void CheckGameElements(const std::filesystem::path& file, std::vector<std::string>& problems) {

@@ -18,6 +18,7 @@
 namespace {
 
 using namespace wz::content;
+using namespace wz::media;
 
 std::string Narrow(std::u16string_view s) {
     return {s.begin(), s.end()};

@@ -8,9 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
-    wz::content::WaveInfo wave;
-    (void)wz::content::CheckWave(bytes, wave);
-    wz::content::MidiInfo midi;
-    (void)wz::content::CheckMidi(bytes, midi);
+    wz::media::WaveInfo wave;
+    (void)wz::media::CheckWave(bytes, wave);
+    wz::media::MidiInfo midi;
+    (void)wz::media::CheckMidi(bytes, midi);
     return 0;
 }

@@ -14,6 +14,7 @@
 namespace {
 
 using namespace wz::content;
+using namespace wz::media;
 using Bytes = std::vector<std::uint8_t>;
 
 // Runs a check on an exactly sized heap copy, so that AddressSanitizer sees any read past the

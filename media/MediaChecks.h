@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-namespace wz::content {
+namespace wz::media {
 
 struct PictureInfo {
     int width = 0;
@@ -49,4 +49,4 @@ struct MidiInfo {
 // A Standard MIDI File whose every track parses to its end-of-track event.
 std::string CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo& info);
 
-} // namespace wz::content
+} // namespace wz::media

@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-namespace wz::content {
+namespace wz::media {
 
 namespace {
 
@@ -327,4 +327,4 @@ std::string CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo& info) {
     return {};
 }
 
-} // namespace wz::content
+} // namespace wz::media
