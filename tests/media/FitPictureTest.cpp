@@ -12,6 +12,10 @@
 #include <vips/vips8>
 #include <zlib.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -294,6 +298,34 @@ TEST(FitPicture, RefusesHostileFilesWithOneLine) {
     Bytes out;
     EXPECT_EQ(FitPicture((folder / "holiday.jpg").string(), FitOptions{}, out),
               "not a picture this program reads");
+}
+
+// Runs a program to its end; its exit status and its peak resident memory in bytes.
+std::pair<int, long> RunMeasured(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss * 1024L};
+}
+
+TEST(FitPicture, RefusesAHugeHeaderBeforeDecodingIt) {
+    wz::testkit::ScratchFolder folder("wzfit");
+    WriteFile(folder / "huge.png", PngClaiming(100000, 100000));
+    const auto [status, peakBytes] =
+        RunMeasured({WZ_BINARY_DIR "/bin/wzassets", "fit", (folder / "huge.png").string(),
+                     (folder / "out.jpg").string()});
+    EXPECT_EQ(status, 1);
+    EXPECT_LT(peakBytes, 100L << 20);
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.jpg"));
 }
 
 TEST(SketchPicture, GivesAnUprightScreenCopyAndAFrameShapedAttentionRectangle) {
