@@ -169,10 +169,25 @@ private:
 };
 
 // sRGB, 8 bits, three bands: transparency is laid over black, the colour the game shows where
-// a picture is missing.
+// a picture is missing, and a picture that carries a colour profile (Adobe RGB, Display P3...)
+// is converted from it; one without is taken to be sRGB already. libvips' thumbnail converts
+// only CMYK by itself.
 VImage ThreeBandsOverBlack(VImage image) {
     if (image.has_alpha())
         image = image.flatten(VImage::option()->set("background", std::vector<double>{0.0}));
+    if (image.get_typeof(VIPS_META_ICC_NAME) != 0 &&
+        image.interpretation() != VIPS_INTERPRETATION_CMYK) {
+        try {
+            image = image.icc_transform("srgb", VImage::option()
+                                                    ->set("embedded", true)
+                                                    ->set("intent", VIPS_INTENT_RELATIVE)
+                                                    ->set("depth", 8));
+        } catch (const vips::VError&) {
+            // A profile that does not fit the pixels leaves their colours as they are, as a
+            // browser shows them.
+            vips_error_clear();
+        }
+    }
     if (image.interpretation() != VIPS_INTERPRETATION_sRGB)
         image = image.colourspace(VIPS_INTERPRETATION_sRGB);
     if (image.format() != VIPS_FORMAT_UCHAR)

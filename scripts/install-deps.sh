@@ -18,8 +18,8 @@ packages=(
   fonts-dejavu-core
   # tools the tests use
   libgsf-bin python3-olefile 7zip xvfb xauth xdotool imagemagick
-  # djpeg, the baseline of the picture-fitting benchmarks
-  libjpeg-turbo-progs
+  # djpeg, the baseline of the picture-fitting benchmarks, and time, which measures peak memory
+  libjpeg-turbo-progs time
   desktop-file-utils libxml2-utils shared-mime-info
   # the Debian package's checks: its policy lint and its software-centre data
   lintian appstream
