@@ -3,6 +3,8 @@
 // On-disk layout of a compound file: markers, the 512-byte header, 128-byte directory
 // entries, and the ordering of element names. Everything here is plain data with no I/O.
 
+#include "ByteOrder.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -32,29 +34,13 @@ enum class EntryType : std::uint8_t { Unused = 0, Storage = 1, Stream = 2, Root 
 inline constexpr std::uint8_t kRed = 0;
 inline constexpr std::uint8_t kBlack = 1;
 
-inline std::uint16_t Load16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t Load32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-inline std::uint64_t Load64(const std::uint8_t* p) {
-    return Load32(p) | (static_cast<std::uint64_t>(Load32(p + 4)) << 32);
-}
-inline void Store16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-inline void Store32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-inline void Store64(std::uint8_t* p, std::uint64_t v) {
-    Store32(p, static_cast<std::uint32_t>(v));
-    Store32(p + 4, static_cast<std::uint32_t>(v >> 32));
-}
+// The file's integers are little-endian.
+using wz::Load16;
+using wz::Load32;
+using wz::Load64;
+using wz::Store16;
+using wz::Store32;
+using wz::Store64;
 
 struct Header {
     std::array<std::uint8_t, 16> clsid{};

@@ -2,9 +2,8 @@
 
 #include "PictureLibrary.h"
 
-#include <BitmapInfo.h>
-#include <BitmapLayout.h>
-#include <Picture.h>
+#include "BitmapInfo.h"
+#include "BitmapLayout.h"
 
 #include <cstring>
 

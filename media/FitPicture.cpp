@@ -35,7 +35,7 @@ constexpr const char* kLoadOptions = "fail_on=truncated";
 // A BMP file is read whole; none that we accept is larger (100 megapixels at 3 bytes, padded).
 constexpr off_t kMaxBitmapFileBytes = 320ll << 20;
 
-constexpr double kFrameAspect = static_cast<double>(kBackgroundWidth) / kBackgroundHeight;
+constexpr double kFrameAspect = static_cast<double>(kFrameWidth) / kFrameHeight;
 
 // The first line of a libvips error (its buffer may hold several), after a prefix of ours.
 std::string VipsLine(const std::string& prefix, const char* what) {
@@ -210,7 +210,7 @@ std::string FitRectangle(const OpenPicture& picture, const SourceRect& r, VImage
     const FrameRect kept = LargestFrameInside(r.x, r.y, r.width, r.height);
     // Shrink on load as far as the kept part allows; a part smaller than the frame is taken
     // at full size and enlarged alone, so that the whole picture is never enlarged.
-    const double scale = std::min(1.0, kBackgroundWidth / kept.width);
+    const double scale = std::min(1.0, kFrameWidth / kept.width);
     const int loadWidth = std::max(1, static_cast<int>(std::ceil(width * scale)));
     const VImage whole = picture.Thumbnail(
         loadWidth, VImage::option()->set("height", VIPS_MAX_COORD)->set("size", VIPS_SIZE_BOTH));
@@ -225,8 +225,8 @@ std::string FitRectangle(const OpenPicture& picture, const SourceRect& r, VImage
     fitted =
         whole.extract_area(left, top, right - left, bottom - top)
             .thumbnail_image(
-                kBackgroundWidth,
-                VImage::option()->set("height", kBackgroundHeight)->set("size", VIPS_SIZE_FORCE));
+                kFrameWidth,
+                VImage::option()->set("height", kFrameHeight)->set("size", VIPS_SIZE_FORCE));
     return {};
 }
 
@@ -239,15 +239,15 @@ std::string Fit(OpenPicture& picture, const FitOptions& options, std::vector<std
     } else {
         const VipsInteresting interesting =
             options.crop == CropMode::Centre ? VIPS_INTERESTING_CENTRE : VIPS_INTERESTING_ATTENTION;
-        fitted = picture.Thumbnail(kBackgroundWidth, VImage::option()
-                                                         ->set("height", kBackgroundHeight)
+        fitted = picture.Thumbnail(kFrameWidth, VImage::option()
+                                                         ->set("height", kFrameHeight)
                                                          ->set("size", VIPS_SIZE_BOTH)
                                                          ->set("crop", interesting));
     }
     fitted = ThreeBandsOverBlack(fitted);
-    if (fitted.width() != kBackgroundWidth || fitted.height() != kBackgroundHeight)
-        return "picture could not be fitted to " + std::to_string(kBackgroundWidth) + " x " +
-               std::to_string(kBackgroundHeight);
+    if (fitted.width() != kFrameWidth || fitted.height() != kFrameHeight)
+        return "picture could not be fitted to " + std::to_string(kFrameWidth) + " x " +
+               std::to_string(kFrameHeight);
 
     // Baseline, optimised Huffman tables and no metadata: the smallest file at this quality
     // that every decoder reads.

@@ -1,6 +1,7 @@
 #include "MediaChecks.h"
 
-#include "JpgToBmp.h"
+#include "ByteOrder.h"
+#include "JpegDecoder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,22 +13,6 @@
 namespace wz::media {
 
 namespace {
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::uint16_t Le16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Be32(const std::uint8_t* p) {
-    return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-
-std::uint16_t Be16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
 
 bool Tag(const std::uint8_t* p, const char* tag) {
     return std::memcmp(p, tag, 4) == 0;
@@ -191,10 +176,10 @@ double Seconds(const MidiInfo& info, int division,
 
 std::string CheckBackground(std::span<const std::uint8_t> bytes, PictureInfo& info) {
     std::string problem = CheckPicture(bytes, info);
-    if (problem.empty() && (info.width != kBackgroundWidth || info.height != kBackgroundHeight)) {
+    if (problem.empty() && (info.width != kFrameWidth || info.height != kFrameHeight)) {
         problem = "picture is " + std::to_string(info.width) + " x " + std::to_string(info.height) +
-                  ", the game needs " + std::to_string(kBackgroundWidth) + " x " +
-                  std::to_string(kBackgroundHeight);
+                  ", the game needs " + std::to_string(kFrameWidth) + " x " +
+                  std::to_string(kFrameHeight);
     }
     return problem;
 }
@@ -204,24 +189,23 @@ std::string CheckPicture(std::span<const std::uint8_t> bytes, PictureInfo& info)
     if (bytes.size() > 0xFFFFFFFFu) {
         return "picture file too large";
     }
-    unsigned char record[JPGTOBMP_INFO_SIZE] = {};
-    const auto length = static_cast<unsigned int>(bytes.size());
-    if (GetJpgInfo(record, bytes.data(), length) == 0) {
-        return std::string("not a JPEG picture the game can decode (") + g_strJpgMessage + ")";
+    JpegDecoder decoder;
+    if (!decoder.ReadInfo(bytes)) {
+        return "not a JPEG picture the game can decode (" + decoder.Message() + ")";
     }
-    info.width = static_cast<std::int32_t>(Le32(record + 4));
-    info.height = static_cast<std::int32_t>(Le32(record + 8));
-    const std::uint32_t imageSize = Le32(record + 20);
+    info.width = decoder.Header().biWidth;
+    info.height = decoder.Header().biHeight;
+    const std::uint32_t imageSize = decoder.Header().biSizeImage;
     if (info.width <= 0 || info.height <= 0 || info.width > kMaxCheckedSide ||
         info.height > kMaxCheckedSide) {
         return {};
     }
-    std::unique_ptr<unsigned char[]> pixels(new (std::nothrow) unsigned char[imageSize]);
+    std::unique_ptr<std::uint8_t[]> pixels(new (std::nothrow) std::uint8_t[imageSize]);
     if (!pixels) {
         return "picture too large to decode";
     }
-    if (JpgToBmp(record, bytes.data(), length, pixels.get(), imageSize) == 0) {
-        return std::string("picture does not decode (") + g_strJpgMessage + ")";
+    if (!decoder.Decode(bytes, pixels.get(), imageSize)) {
+        return "picture does not decode (" + decoder.Message() + ")";
     }
     return {};
 }
@@ -236,18 +220,18 @@ std::string CheckWave(std::span<const std::uint8_t> bytes, WaveInfo& info) {
     int blockAlign = 0;
     while (pos + 8 <= bytes.size()) {
         const std::uint8_t* chunk = bytes.data() + pos;
-        const std::uint32_t size = Le32(chunk + 4);
+        const std::uint32_t size = Load32(chunk + 4);
         const std::size_t room = bytes.size() - pos - 8;
         if (Tag(chunk, "fmt ")) {
             if (size < 16 || size > room) {
                 return "WAV format chunk of the wrong size";
             }
-            info.format = Le16(chunk + 8);
-            info.channels = Le16(chunk + 10);
+            info.format = Load16(chunk + 8);
+            info.channels = Load16(chunk + 10);
             info.sampleRate =
-                static_cast<int>(std::min<std::uint32_t>(Le32(chunk + 12), 0x7FFFFFFF));
-            blockAlign = Le16(chunk + 20);
-            info.bitsPerSample = Le16(chunk + 22);
+                static_cast<int>(std::min<std::uint32_t>(Load32(chunk + 12), 0x7FFFFFFF));
+            blockAlign = Load16(chunk + 20);
+            info.bitsPerSample = Load16(chunk + 22);
             if (info.format != 1 && info.format != 0xFFFE) {
                 return "WAV file is not PCM (format " + std::to_string(info.format) + ")";
             }
@@ -284,13 +268,13 @@ std::string CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo& info) {
     if (bytes.size() < 14 || !Tag(bytes.data(), "MThd")) {
         return "not a Standard MIDI File (no MThd header)";
     }
-    const std::uint32_t headerSize = Be32(bytes.data() + 4);
+    const std::uint32_t headerSize = LoadBig32(bytes.data() + 4);
     if (headerSize < 6 || headerSize > bytes.size() - 8) {
         return "MIDI header of the wrong size";
     }
-    info.format = Be16(bytes.data() + 8);
-    const int declared = Be16(bytes.data() + 10);
-    const int division = Be16(bytes.data() + 12);
+    info.format = LoadBig16(bytes.data() + 8);
+    const int declared = LoadBig16(bytes.data() + 10);
+    const int division = LoadBig16(bytes.data() + 12);
     if (info.format > 2) {
         return "unknown MIDI file format " + std::to_string(info.format);
     }
@@ -309,7 +293,7 @@ std::string CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo& info) {
                    std::to_string(declared) + " tracks";
         }
         const std::uint8_t* chunk = bytes.data() + pos;
-        const std::uint32_t size = Be32(chunk + 4);
+        const std::uint32_t size = LoadBig32(chunk + 4);
         if (size > bytes.size() - pos - 8) {
             return "MIDI chunk runs past the end of the file";
         }

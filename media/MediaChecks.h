@@ -4,6 +4,8 @@
 // MIDI tracks. Each takes the bytes of a whole file, never trusts a length or count in them,
 // and returns an empty string when the file is sound or one line that says what is wrong.
 
+#include "FrameSize.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -20,10 +22,7 @@ struct PictureInfo {
 std::string CheckPicture(std::span<const std::uint8_t> bytes, PictureInfo& info);
 inline constexpr int kMaxCheckedSide = 4096;
 
-// The size of every background, which is also the frame the game draws in.
-inline constexpr int kBackgroundWidth = 296;
-inline constexpr int kBackgroundHeight = 432;
-// CheckPicture, and the picture must be a background's size.
+// CheckPicture, and the picture must be a background's size, the frame the game draws in.
 std::string CheckBackground(std::span<const std::uint8_t> bytes, PictureInfo& info);
 
 struct WaveInfo {

@@ -3,11 +3,10 @@
 #include "CompoundStorage.h"
 #include "LevelNames.h"
 #include "MediaChecks.h"
-#include "MessageBox.h"
-#include "Picture.h"
 #include "SourceFile.h"
 
-#include <JpgToBmp.h>
+#include <BitmapLayout.h>
+#include <JpegDecoder.h>
 
 #include <cmath>
 #include <cstdio>
@@ -27,21 +26,6 @@ std::string Narrow(std::u16string_view ascii) {
         out.push_back(static_cast<char>(c));
     }
     return out;
-}
-
-// The decoder reports through a message box whose title carries its reason; the preview shows
-// the reason in place of the picture instead.
-struct ReasonSink : MessageBoxSink {
-    std::string reason;
-    void ShowMessage(const MessageBoxRequest& request) override {
-        constexpr std::string_view prefix = "Error: ";
-        const std::string_view title = request.caption;
-        reason = std::string(title.starts_with(prefix) ? title.substr(prefix.size()) : title);
-    }
-};
-
-std::uint32_t Le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 void ReadPendingFile(const std::string& path, SlotBytes& out) {
@@ -107,36 +91,39 @@ PicturePreview DecodePicture(std::span<const std::uint8_t> bytes) {
         out.error = "the file is too large to preview";
         return out;
     }
-    const auto length = static_cast<std::uint32_t>(bytes.size());
     // The header first, so that a picture too large to show is refused before its pixels are
     // allocated.
-    unsigned char record[JPGTOBMP_INFO_SIZE] = {};
-    if (GetJpgInfo(record, bytes.data(), length) == 0) {
-        out.error = g_strJpgMessage;
+    media::JpegDecoder decoder;
+    if (!decoder.ReadInfo(bytes)) {
+        out.error = decoder.Message();
         return out;
     }
-    const auto width = static_cast<std::int32_t>(Le32(record + 4));
-    const auto height = static_cast<std::int32_t>(Le32(record + 8));
+    const BitmapInfoHeader& header = decoder.Header();
+    const std::int32_t width = header.biWidth;
+    const std::int32_t height = header.biHeight;
     if (width <= 0 || height <= 0 || width > kMaxPreviewSide || height > kMaxPreviewSide) {
         out.error = "the picture is too large to preview (" + PictureSizeText(width, height) + ")";
         return out;
     }
-    ReasonSink reason;
-    const Picture picture(bytes.data(), length, &reason);
-    if (picture.IsEmpty() || picture.Depth() != 24) {
-        out.error = reason.reason.empty() ? "the picture does not decode" : reason.reason;
+    const std::uint32_t stride = RowStride(width, 24);
+    const std::size_t arrayBytes = std::size_t{stride} * static_cast<std::size_t>(height);
+    if (header.biBitCount != 24 || header.biSizeImage < arrayBytes) {
+        out.error = "the decoder described the image inconsistently";
+        return out;
+    }
+    std::vector<std::uint8_t> decoded(header.biSizeImage);
+    if (!decoder.Decode(bytes, decoded.data(), decoded.size())) {
+        out.error = decoder.Message();
         return out;
     }
     // The decoder's rows are bottom-up in blue, green, red order; the preview's are top-down
     // in red, green, blue.
-    out.width = picture.Width();
-    out.height = picture.Height();
+    out.width = width;
+    out.height = height;
     const std::size_t row = static_cast<std::size_t>(out.width) * 3;
     out.rgb.resize(row * static_cast<std::size_t>(out.height));
-    const std::uint32_t stride = picture.Stride();
     for (int y = 0; y < out.height; ++y) {
-        const std::uint8_t* from =
-            picture.Pixels() + static_cast<std::size_t>(out.height - 1 - y) * stride;
+        const std::uint8_t* from = decoded.data() + static_cast<std::size_t>(out.height - 1 - y) * stride;
         std::uint8_t* to = out.rgb.data() + static_cast<std::size_t>(y) * row;
         for (std::size_t x = 0; x < row; x += 3) {
             to[x] = from[x + 2];

@@ -34,7 +34,7 @@ void CopyFrameToImage(const FrameView& view, QImage& image) {
 }
 
 FrameWidget::FrameWidget(QWidget* parent) : QWidget(parent) {
-    setFixedSize(layout::kFrameWidth, layout::kFrameHeight);
+    setFixedSize(kFrameWidth, kFrameHeight);
     // The frame covers the whole area at every paint, so nothing is erased before it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);

@@ -89,7 +89,7 @@ bool AssetLoader::LoadStartupPictures() {
     }
     if (loaded) {
         try {
-            framePicture_ = std::make_unique<Picture>(layout::kFrameWidth, layout::kFrameHeight);
+            framePicture_ = std::make_unique<Picture>(kFrameWidth, kFrameHeight);
             loaded = !framePicture_->IsEmpty();
         } catch (const std::bad_alloc&) {
             loaded = false;

@@ -4,7 +4,7 @@
 #include "DecoderMessages.h"
 #include "PageMemory.h"
 
-#include <JpgToBmp.h>
+#include <JpegDecoder.h>
 #include <MessageBox.h>
 
 #include <cstring>
@@ -77,12 +77,12 @@ void Picture::DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length,
         if (messages != nullptr)
             messages->ShowMessage(DecoderFailureMessage(text));
     };
-    unsigned char record[JPGTOBMP_INFO_SIZE] = {};
-    const int described = GetJpgInfo(record, bytes, length);
-    std::memcpy(&info->bmiHeader, record, sizeof(BitmapInfoHeader));
-    std::memcpy(&*header, record, sizeof(BitmapInfoHeader));
-    if (described == 0) {
-        report(g_strJpgMessage);
+    media::JpegDecoder decoder;
+    const bool described = decoder.ReadInfo({bytes, length});
+    std::memcpy(&info->bmiHeader, &decoder.Header(), sizeof(BitmapInfoHeader));
+    *header = decoder.Header();
+    if (!described) {
+        report(decoder.Message().c_str());
         return;
     }
     // The pixel array is sized from the header, so check that the header describes a 24-bit
@@ -97,8 +97,8 @@ void Picture::DecodeJpeg(const std::uint8_t* bytes, std::uint32_t length,
     PageBuffer array = PageBuffer::Allocate(header->biSizeImage);
     if (array.IsEmpty())
         return;
-    if (JpgToBmp(record, bytes, length, array.Data(), header->biSizeImage) == 0) {
-        report(g_strJpgMessage);
+    if (!decoder.Decode({bytes, length}, array.Data(), header->biSizeImage)) {
+        report(decoder.Message().c_str());
         return;
     }
     if (header->biClrUsed == 0)

@@ -8,6 +8,7 @@
 // pixel of the last row in memory.
 
 #include "BitmapInfo.h"
+#include "BitmapLayout.h"
 #include "PageMemory.h"
 
 #include <cstddef>
@@ -22,21 +23,6 @@ class MessageBoxSink;
 // Entries of the colour table a header calls for: biClrUsed when set, else 2^biBitCount up to
 // 8 bits per pixel, else 0.
 std::uint32_t ColourCountOf(const BitmapInfoHeader& header);
-
-// Bytes per pixel of a picture of the given depth: 8 gives 1, 9 to 31 give 3, anything else 0
-// (a depth no drawing operation accepts).
-constexpr std::uint32_t BytesPerPixel(std::uint32_t depth) {
-    return depth == 8 ? 1 : (depth > 8 && depth < 32 ? 3 : 0);
-}
-
-// Row length in bytes: width * bytesPerPixel rounded up to a multiple of 4 (0 for an unusable
-// depth or a width that is not positive).
-constexpr std::uint32_t RowStride(std::int32_t width, std::uint32_t depth) {
-    const std::uint32_t bpp = BytesPerPixel(depth);
-    if (bpp == 0 || width <= 0)
-        return 0;
-    return (static_cast<std::uint32_t>(width) * bpp + 3u) & ~3u;
-}
 
 class Picture {
 public:

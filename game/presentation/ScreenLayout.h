@@ -2,12 +2,11 @@
 
 // Positions on the 296 x 432 frame at which the screens draw their tiles.
 
+#include "FrameSize.h"
+
 #include <cstdint>
 
 namespace wz::layout {
-
-inline constexpr std::int32_t kFrameWidth = 296;
-inline constexpr std::int32_t kFrameHeight = 432;
 
 struct Point {
     std::uint32_t x;

@@ -20,13 +20,15 @@
 namespace {
 
 using namespace wz::media;
+using wz::kFrameHeight;
+using wz::kFrameWidth;
 using vips::VImage;
 using Bytes = std::vector<std::uint8_t>;
 
 // The upright test picture: the frame's shape at half its size, mid grey, with a red square in
 // its top-left corner and a transparent (white underneath) square in its bottom-right one.
-constexpr int kWidth = kBackgroundWidth / 2;
-constexpr int kHeight = kBackgroundHeight / 2;
+constexpr int kWidth = kFrameWidth / 2;
+constexpr int kHeight = kFrameHeight / 2;
 constexpr int kMark = 40;
 
 VImage MarkedPicture() {
@@ -189,12 +191,12 @@ TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
         // The fitted picture is the source at twice its size: the red corner stays top left.
         const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
         EXPECT_TRUE(Near(PixelAt(fitted, 30, 30), {255, 0, 0}, format.redTolerance));
-        EXPECT_TRUE(Near(PixelAt(fitted, kBackgroundWidth - 30, 30), {128, 128, 128}, 20));
-        EXPECT_TRUE(Near(PixelAt(fitted, 30, kBackgroundHeight - 30), {128, 128, 128}, 20));
+        EXPECT_TRUE(Near(PixelAt(fitted, kFrameWidth - 30, 30), {128, 128, 128}, 20));
+        EXPECT_TRUE(Near(PixelAt(fitted, 30, kFrameHeight - 30), {128, 128, 128}, 20));
         const std::vector<double> corner =
             format.transparent ? std::vector<double>{0, 0, 0} : std::vector<double>{255, 255, 255};
         EXPECT_TRUE(
-            Near(PixelAt(fitted, kBackgroundWidth - 30, kBackgroundHeight - 30), corner, 20));
+            Near(PixelAt(fitted, kFrameWidth - 30, kFrameHeight - 30), corner, 20));
     }
 }
 
@@ -230,7 +232,7 @@ TEST(FitPicture, RectangleCropKeepsThePartTheCallerChose) {
     const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
     EXPECT_TRUE(Near(PixelAt(fitted, 10, 10), {255, 0, 0}, 40));
     EXPECT_TRUE(
-        Near(PixelAt(fitted, kBackgroundWidth - 10, kBackgroundHeight - 10), {255, 0, 0}, 40));
+        Near(PixelAt(fitted, kFrameWidth - 10, kFrameHeight - 10), {255, 0, 0}, 40));
 
     options.rect = {kWidth - 10, 0, 20, 20};
     EXPECT_NE(FitPicture(source, options, jpeg).find("does not lie inside"), std::string::npos);

@@ -144,8 +144,8 @@ int RunFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string error;
     if (!WriteWhole(target, jpeg, error))
         return Fail(err, "fit", error);
-    out << "wrote " << target << ": " << media::kBackgroundWidth << " x "
-        << media::kBackgroundHeight << " JPEG, " << jpeg.size() << " bytes\n";
+    out << "wrote " << target << ": " << kFrameWidth << " x "
+        << kFrameHeight << " JPEG, " << jpeg.size() << " bytes\n";
     return 0;
 }
 
@@ -163,8 +163,8 @@ bool FitBackgrounds(std::vector<BuiltElement>& elements, std::ostream& out, std:
             return false;
         }
         out << "fitted " << e.source.string() << " as " << ToUtf8(e.storage) << "/"
-            << ToUtf8(e.name) << ": " << media::kBackgroundWidth << " x "
-            << media::kBackgroundHeight << ", " << jpeg.size() << " bytes\n";
+            << ToUtf8(e.name) << ": " << kFrameWidth << " x "
+            << kFrameHeight << ", " << jpeg.size() << " bytes\n";
         e.bytes = std::move(jpeg);
     }
     return true;

@@ -11,8 +11,8 @@ namespace {
 // Maps pixel (x, y) to the complex plane around a centre with the given horizontal span.
 struct View {
     double cx, cy, span;
-    double Re(int x) const { return cx + (x - kPictureWidth / 2.0) * span / kPictureWidth; }
-    double Im(int y) const { return cy + (y - kPictureHeight / 2.0) * span / kPictureWidth; }
+    double Re(int x) const { return cx + (x - kFrameWidth / 2.0) * span / kFrameWidth; }
+    double Im(int y) const { return cy + (y - kFrameHeight / 2.0) * span / kFrameWidth; }
 };
 
 // Escape-time iteration of z² + c with a smooth (fractional) count; -1 for a point inside.

@@ -8,8 +8,8 @@ namespace wz::content {
 
 namespace {
 
-constexpr float kW = kPictureWidth;
-constexpr float kH = kPictureHeight;
+constexpr float kW = kFrameWidth;
+constexpr float kH = kFrameHeight;
 
 // Layers of land from far to near: each nearer layer is darker and more saturated, the far
 // ones fade into the sky's haze.

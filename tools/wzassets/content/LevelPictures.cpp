@@ -19,7 +19,7 @@ constexpr Scene kLevelScenes[20] = {
 } // namespace
 
 Canvas MakeLevelPicture(int level) {
-    Canvas canvas(kPictureWidth, kPictureHeight);
+    Canvas canvas(kFrameWidth, kFrameHeight);
     if (level >= 1 && level <= 20) {
         kLevelScenes[level - 1](canvas);
     }

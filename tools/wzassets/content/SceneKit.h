@@ -6,12 +6,11 @@
 #include "Canvas.h"
 #include "Noise.h"
 
+#include <FrameSize.h>
+
 #include <vector>
 
 namespace wz::content {
-
-inline constexpr int kPictureWidth = 296;
-inline constexpr int kPictureHeight = 432;
 
 // Sets every pixel to f(x, y).
 template <class F> void Shade(Canvas& canvas, F f) {

@@ -86,7 +86,7 @@ void PaintTitleBackdrop(Canvas& c, std::uint32_t seed, int pieces) {
 } // namespace
 
 Canvas MakeJacketPicture() {
-    Canvas c(kPictureWidth, kPictureHeight);
+    Canvas c(kFrameWidth, kFrameHeight);
     PaintTitleBackdrop(c, 200, 14);
     // A well filling up at the bottom: rows of settled cells with a few holes, in shadow.
     Random r(201);
@@ -113,7 +113,7 @@ Canvas MakeJacketPicture() {
 }
 
 Canvas MakeWinPicture() {
-    Canvas c(kPictureWidth, kPictureHeight);
+    Canvas c(kFrameWidth, kFrameHeight);
     const float cx = 148, cy = 190;
     // Rays of gold and amber turning around the centre.
     Shade(c, [&](int x, int y) {

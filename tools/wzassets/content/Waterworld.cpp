@@ -76,7 +76,7 @@ void PaintUnderwater(Canvas& c) {
     FillBelow(c, floor, {160, 140, 90}, {60, 50, 40}, 40);
     Random r(113);
     for (int i = 0; i < 26; ++i) {
-        float x0 = r.Unit() * kPictureWidth;
+        float x0 = r.Unit() * kFrameWidth;
         float height = 60 + r.Unit() * 130;
         float phase = r.Unit() * 6;
         Colour weed = Mix({30, 140, 70}, {120, 170, 40}, r.Unit());
@@ -101,7 +101,7 @@ void PaintUnderwater(Canvas& c) {
     }
     // Rising bubbles.
     for (int i = 0; i < 70; ++i) {
-        float x = r.Unit() * kPictureWidth;
+        float x = r.Unit() * kFrameWidth;
         float y = r.Unit() * 400;
         float size = 1 + r.Unit() * 3;
         c.FillDisc(x, y, size, {210, 250, 255}, 0.35f);

@@ -76,7 +76,7 @@ Worst WeakestContrast(wz::GameState state) {
         Decode(wz::content::MakeDefaultElement({wz::kImagesStorage, wz::kTilesPicture}));
     const auto frame = Decode(titleBytes);
     const auto black = Decode(wz::content::EncodeJpeg(
-        wz::content::Canvas(wz::layout::kFrameWidth, wz::layout::kFrameHeight), 100,
+        wz::content::Canvas(wz::kFrameWidth, wz::kFrameHeight), 100,
         wz::content::ChromaSampling::Full));
     const auto glyphFrame = Decode(titleBytes);
     for (const auto* p : {title.get(), tiles.get(), frame.get(), black.get(), glyphFrame.get()}) {
@@ -114,7 +114,7 @@ Worst WeakestContrast(wz::GameState state) {
             double glyphSum = 0, pictureSum = 0;
             int count = 0;
             for (int dy = 0; dy < 16; ++dy) {
-                for (int x = 0; x < wz::layout::kFrameWidth; ++x) {
+                for (int x = 0; x < wz::kFrameWidth; ++x) {
                     const std::uint8_t* g = PixelAt(*glyphFrame, x, y + dy);
                     if (g[0] == 0 && g[1] == 0 && g[2] == 0) {
                         continue;

@@ -1,7 +1,6 @@
 #include "BitmapLayout.h"
 
 #include "BitmapInfo.h"
-#include "Picture.h"
 
 #include <cstring>
 

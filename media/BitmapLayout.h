@@ -15,6 +15,21 @@ namespace wz {
 inline constexpr std::int32_t kMaxBitmapSide = 16384;
 inline constexpr std::uint32_t kMaxBitmapColours = 256;
 
+// Bytes per pixel of a picture of the given depth: 8 gives 1, 9 to 31 give 3, anything else 0
+// (a depth no drawing operation accepts).
+constexpr std::uint32_t BytesPerPixel(std::uint32_t depth) {
+    return depth == 8 ? 1 : (depth > 8 && depth < 32 ? 3 : 0);
+}
+
+// Row length in bytes: width * bytesPerPixel rounded up to a multiple of 4 (0 for an unusable
+// depth or a width that is not positive).
+constexpr std::uint32_t RowStride(std::int32_t width, std::uint32_t depth) {
+    const std::uint32_t bpp = BytesPerPixel(depth);
+    if (bpp == 0 || width <= 0)
+        return 0;
+    return (static_cast<std::uint32_t>(width) * bpp + 3u) & ~3u;
+}
+
 struct BitmapLayout {
     std::uint32_t depth = 0;
     std::uint32_t colourCount = 0;     // entries of the colour table
