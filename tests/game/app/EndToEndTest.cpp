@@ -42,17 +42,24 @@ protected:
             GTEST_SKIP() << "needs Xvfb, xdotool, ImageMagick and the built game";
         ASSERT_TRUE(work.isValid());
         ASSERT_TRUE(QDir(work.path()).mkdir("tmp"));
-        // The server takes a free display itself and names it once it accepts connections;
-        // picking one here would race with every other X server started meanwhile.
-        xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "640x560x24", "-nolisten", "tcp"});
-        ASSERT_TRUE(xvfb.waitForStarted());
-        QByteArray said;
-        while (!said.contains('\n') && xvfb.waitForReadyRead(kHangBound))
-            said += xvfb.readAllStandardOutput();
-        bool number = false;
-        display = said.trimmed().toInt(&number);
-        ASSERT_TRUE(number) << "Xvfb named no display: "
-                            << xvfb.readAllStandardError().toStdString();
+        ASSERT_TRUE(QDir(work.path()).mkdir("log"));
+        // A display away from :0, which other programs on the machine may take for theirs. The
+        // server names it once it accepts connections, and ends at once when another server
+        // has it: then the next is tried.
+        for (int tries = 0; tries < 100 && display == 0; ++tries) {
+            const int candidate = 60 + (::getpid() + tries) % 200;
+            xvfb.start("Xvfb", {":" + QString::number(candidate), "-displayfd", "1", "-screen", "0",
+                                "640x560x24", "-nolisten", "tcp"});
+            ASSERT_TRUE(xvfb.waitForStarted());
+            QByteArray said;
+            while (!said.contains('\n') && xvfb.waitForReadyRead(kHangBound))
+                said += xvfb.readAllStandardOutput();
+            if (said.trimmed().toInt() == candidate)
+                display = candidate;
+            else
+                xvfb.waitForFinished(kHangBound);
+        }
+        ASSERT_NE(display, 0) << "no display for Xvfb";
     }
     void TearDown() override {
         if (game.state() != QProcess::NotRunning) {
@@ -95,6 +102,9 @@ protected:
     void StartGame() {
         game.setWorkingDirectory(Folder());
         game.setProcessEnvironment(Environment());
+        // Into files, not pipes: a pipe nobody reads could fill and stop the game.
+        game.setStandardOutputFile(work.path() + "/log/out");
+        game.setStandardErrorFile(work.path() + "/log/err");
         game.start(WZ_BINARY_DIR "/bin/WinZolvik", {});
         ASSERT_TRUE(game.waitForStarted());
     }
@@ -125,9 +135,15 @@ protected:
     }
     // What the game said and whether it still runs, for a failure's message.
     std::string GameReport() {
-        return std::string(game.state() == QProcess::NotRunning ? "the game has ended" : "the game runs") +
-               ", on display " + Display().toStdString() + "; its output: " +
-               (game.readAllStandardOutput() + game.readAllStandardError()).toStdString();
+        QFile out(work.path() + "/log/out"), err(work.path() + "/log/err");
+        out.open(QIODevice::ReadOnly);
+        err.open(QIODevice::ReadOnly);
+        const auto windows = Tool("xdotool", {"search", "--name", ".", "getwindowname", "%@"});
+        return std::string(game.state() == QProcess::NotRunning ? "the game has ended"
+                                                                : "the game runs") +
+               ", on display " + Display().toStdString() +
+               "; its output: " + (out.readAll() + err.readAll()).toStdString() +
+               "; the windows there: " + windows.second.toStdString();
     }
     int TempFileCount() const {
         return static_cast<int>(QDir(TempFolder()).entryList(QDir::Files).size());
