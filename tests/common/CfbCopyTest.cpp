@@ -33,7 +33,8 @@ Tree AssetLikeTree() {
 }
 
 // The smallest version 3 file for a tree of one storage level: data, mini stream, MiniFAT,
-// directory and a FAT that covers them all.
+// directory, and a FAT that covers them all with the DIFAT sectors that list its sectors past
+// the header's 109 (127 each: their last entry links the next).
 std::uint64_t MinimalSectors(const Tree& tree) {
     std::uint64_t data = 0, mini = 0;
     std::set<std::string> storages;
@@ -48,11 +49,12 @@ std::uint64_t MinimalSectors(const Tree& tree) {
     const std::uint64_t entries = 1 + storages.size() + tree.size();
     const std::uint64_t fixed =
         data + CeilDiv(mini * 64, 512) + CeilDiv(mini * 4, 512) + CeilDiv(entries, 4);
-    std::uint64_t fat = 1;
-    while (CeilDiv(fixed + fat, 128) > fat) {
+    std::uint64_t fat = 1, difat = 0;
+    while (CeilDiv(fixed + fat + difat, 128) > fat) {
         ++fat;
+        difat = fat > 109 ? CeilDiv(fat - 109, 127) : 0;
     }
-    return fixed + fat;
+    return fixed + fat + difat;
 }
 
 void Replace(const std::filesystem::path& file, const std::string& storage, const std::string& name,
@@ -67,37 +69,60 @@ void Replace(const std::filesystem::path& file, const std::string& storage, cons
 }
 
 // After replacements leave free space behind, the whole-tree copy into a new file carries
-// every element and is as small as the format allows: no free sector, minimal tables.
+// every element and is as small as the format allows: no free sector, minimal tables. Also
+// for a file of 237 FAT sectors, which need two DIFAT sectors (one more than 109 + 128 would
+// suggest).
 TEST(CfbCopy, CopyIntoANewFileIsCompact) {
-    ScratchDir dir;
-    Tree tree = AssetLikeTree();
-    const auto file = dir / "WinData.stg";
-    ASSERT_EQ(cfbtest::BuildFile(file, tree), 0);
-    for (int i = 1; i <= 21; i += 2) {
-        tree["Images/Love" + std::to_string(i)] = Pattern(i % 4 == 1 ? 500 : 45000, 300 + i);
-        Replace(file, "Images", "Love" + std::to_string(i),
-                tree["Images/Love" + std::to_string(i)]);
-    }
-    cfb::CheckReport before;
-    ASSERT_EQ(cfb::CheckFile(file, before), 0);
-    EXPECT_GT(before.freeSectors, 0u) << "replacements leave free sectors";
+    struct Case {
+        const char* name;
+        std::size_t bigStream; // 0: none
+        std::uint32_t fatSectors, difatSectors;
+    };
+    const Case cases[] = {
+        {"asset file", 0, 13, 0},
+        {"over 15 MB", 28383 * 512, 237, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        Tree tree = AssetLikeTree();
+        if (c.bigStream > 0) {
+            tree["Images/Big"] = Pattern(c.bigStream, 7);
+        }
+        const auto file = dir / "WinData.stg";
+        ASSERT_EQ(cfbtest::BuildFile(file, tree), 0);
+        for (int i = 1; i <= 21; i += 2) {
+            tree["Images/Love" + std::to_string(i)] = Pattern(i % 4 == 1 ? 500 : 45000, 300 + i);
+            Replace(file, "Images", "Love" + std::to_string(i),
+                    tree["Images/Love" + std::to_string(i)]);
+        }
+        cfb::CheckReport before;
+        ASSERT_EQ(cfb::CheckFile(file, before), 0);
+        EXPECT_GT(before.freeSectors, 0u) << "replacements leave free sectors";
 
-    const auto copy = dir / "WinData38746834.stg";
-    {
-        std::shared_ptr<cfb::Storage> from, to;
-        ASSERT_EQ(cfb::OpenCompoundFile(file, kReadShared, from), 0);
-        ASSERT_EQ(cfb::OpenCompoundFile(copy, cfb::kModeCreate | kRW, to), 0);
-        ASSERT_EQ(from->CopyTo(*to), 0);
+        const auto copy = dir / "WinData38746834.stg";
+        {
+            std::shared_ptr<cfb::Storage> from, to;
+            ASSERT_EQ(cfb::OpenCompoundFile(file, kReadShared, from), 0);
+            ASSERT_EQ(cfb::OpenCompoundFile(copy, cfb::kModeCreate | kRW, to), 0);
+            ASSERT_EQ(from->CopyTo(*to), 0);
+        }
+        cfb::CheckReport after;
+        ASSERT_EQ(cfb::CheckFile(copy, after), 0);
+        EXPECT_TRUE(after.problems.empty()) << after.problems.front();
+        EXPECT_EQ(after.freeSectors, 0u);
+        EXPECT_EQ(after.strayedSectors, 0u);
+        EXPECT_EQ(after.sectors, MinimalSectors(tree));
+        const auto bytes = cfbtest::ReadFileBytes(copy);
+        cfb::Header header;
+        ASSERT_GE(bytes.size(), cfb::kHeaderSize);
+        ASSERT_EQ(cfb::ParseHeader(bytes.data(), header), 0);
+        EXPECT_EQ(header.fatSectorCount, c.fatSectors);
+        EXPECT_EQ(header.difatSectorCount, c.difatSectors);
+        Tree back;
+        ASSERT_EQ(cfbtest::ReadTree(copy, back), 0);
+        EXPECT_EQ(back, tree);
     }
-    cfb::CheckReport after;
-    ASSERT_EQ(cfb::CheckFile(copy, after), 0);
-    EXPECT_TRUE(after.problems.empty()) << after.problems.front();
-    EXPECT_EQ(after.freeSectors, 0u);
-    EXPECT_EQ(after.strayedSectors, 0u);
-    EXPECT_EQ(after.sectors, MinimalSectors(tree));
-    Tree back;
-    ASSERT_EQ(cfbtest::ReadTree(copy, back), 0);
-    EXPECT_EQ(back, tree);
 }
 
 // Into a destination that holds elements already, the copy merges: streams of the same name

@@ -163,6 +163,13 @@ int main(int argc, char** argv) {
              const auto start = f.Get32(f.EntryAt(f.Find(u"Love1")) + 0x74);
              f.Set32(f.FatAt(start), 0x7FFFFFF0);
          }},
+        {"bad-stream-chain-past-end",
+         [](Layout& f) {
+             // The last link names the first sector past the end of the file.
+             const auto chain = f.Chain(f.StartOf(u"Love1"));
+             const auto sectors = static_cast<std::uint32_t>(f.bytes.size() / 512 - 1);
+             f.Set32(f.FatAt(chain[chain.size() - 2]), sectors);
+         }},
         {"bad-stream-chain-free",
          [](Layout& f) {
              const auto start = f.Get32(f.EntryAt(f.Find(u"Love1")) + 0x74);

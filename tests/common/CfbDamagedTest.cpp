@@ -139,15 +139,30 @@ TEST(CfbDamaged, ResultCodes) {
     EXPECT_EQ(OpenForWriting(dir / "s.stg"), cfb::kErrCorrupt);
     EXPECT_EQ(cfbtest::ReadFileBytes(dir / "s.stg"),
               cfbtest::ReadFileBytes(corpus / "bad-streams-share-sectors.stg"));
-    // A chain that loops fails the open of that stream only, before anyone reads by its size.
+    // A chain that loops or leads out of the file fails the open of that stream only, before
+    // anyone reads by its size, and the check names the fault.
+    const std::pair<const char*, const char*> brokenChains[] = {
+        {"bad-stream-chain-cycle", "loops back"},
+        {"bad-stream-chain-past-end", "beyond the end of the file"},
+    };
     std::shared_ptr<cfb::Storage> root, music;
+    std::shared_ptr<cfb::Stream> stream;
+    for (const auto& [name, fault] : brokenChains) {
+        SCOPED_TRACE(name);
+        const auto file = corpus / (std::string(name) + ".stg");
+        ASSERT_EQ(cfb::OpenCompoundFile(file, cfb::kModeRead | cfb::kShareDenyWrite, root), 0);
+        ASSERT_EQ(root->OpenStorage(u"Images", kRO, music), 0);
+        EXPECT_EQ(music->OpenStream(u"Love1", kRO, stream), cfb::kErrCorrupt);
+        EXPECT_EQ(stream, nullptr);
+        cfb::CheckReport report;
+        ASSERT_EQ(cfb::CheckFile(file, report), 0);
+        EXPECT_NE(report.streamChains["Images/Love1"].find(fault), std::string::npos)
+            << report.streamChains["Images/Love1"];
+    }
     ASSERT_EQ(cfb::OpenCompoundFile(corpus / "bad-stream-chain-cycle.stg",
                                     cfb::kModeRead | cfb::kShareDenyWrite, root),
               0);
     ASSERT_EQ(root->OpenStorage(u"Images", kRO, music), 0);
-    std::shared_ptr<cfb::Stream> stream;
-    EXPECT_EQ(music->OpenStream(u"Love1", kRO, stream), cfb::kErrCorrupt);
-    EXPECT_EQ(stream, nullptr);
     std::vector<std::uint8_t> bytes(5000);
     std::uint32_t got = 0;
     ASSERT_EQ(music->OpenStream(u"Jacket", kRO, stream), 0);

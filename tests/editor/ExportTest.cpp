@@ -2,6 +2,7 @@
 #include "CfbTestSupport.h"
 #include "ExportElement.h"
 #include "RecordingSink.h"
+#include "SyncProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,7 @@ TEST_F(ExportTest, WritesTheStoredElementAndReplacesAnOldFileWhole) {
     const fs::path target = folder / "out" / "Love3.mid";
     fs::create_directory(folder / "out");
     WriteFile(target, Pattern(90000, 7)); // larger than what replaces it
+    wz::testkit::TakeRenames();
     ASSERT_TRUE(Export(SlotKind::Music, 2, target));
     EXPECT_EQ(ReadFile(target), content.at("Music/Love3"));
     ASSERT_TRUE(Export(SlotKind::Pictures, 21, folder / "out" / "Jacket.jpg"));
@@ -71,6 +73,12 @@ TEST_F(ExportTest, WritesTheStoredElementAndReplacesAnOldFileWhole) {
     EXPECT_TRUE(sink.shown.empty());
     // Nothing but the two files is left in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(folder / "out"), fs::directory_iterator()), 2);
+    // Each reached the disk before it took its name.
+    const auto renames = wz::testkit::TakeRenames();
+    ASSERT_EQ(renames.size(), 2u);
+    for (const auto& rename : renames) {
+        EXPECT_TRUE(rename.flushed) << rename.to;
+    }
 }
 
 // The game holds the file read-only and denies writers; an export only reads.

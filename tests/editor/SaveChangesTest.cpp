@@ -5,6 +5,7 @@
 #include "CommandGuard.h"
 #include "CompoundStorage.h"
 #include "RecordingSink.h"
+#include "SyncProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -152,10 +153,16 @@ TEST_F(SaveChangesTest, WritesEachListAloneOrBoth) {
             }
         }
         update.lists().selectedSlot = 5;
+        wz::testkit::TakeRenames();
         update.SaveChanges();
         ASSERT_EQ(sink.shown.size(), 1u);
         EXPECT_EQ(sink.shown[0], kDone);
         ExpectSavedAs(expected);
+        // The copy reached the disk before it took the asset file's name.
+        const auto renames = wz::testkit::TakeRenames();
+        ASSERT_EQ(renames.size(), 1u);
+        EXPECT_EQ(renames[0].to, asset.string());
+        EXPECT_TRUE(renames[0].flushed);
         ExpectAllPending(0, 0);
         EXPECT_TRUE(update.lists().showingPictures);
         EXPECT_EQ(update.lists().selectedSlot, 0);

@@ -9,9 +9,11 @@
 #include "CfbFileIo.h"
 #include "CfbTestSupport.h"
 #include "RecordingSink.h"
+#include "SyncProbe.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -106,8 +108,9 @@ protected:
     std::vector<std::string> music;
 };
 
-// The file layer fails at its n-th write, for every n a Save reaches: each time the message
-// says why, the asset file is untouched, no scratch file stays, and everything stays pending.
+// The file layer fails at its n-th write, for every n a Save reaches, and then the final rename
+// fails: each time the asset file is untouched, no scratch file stays, and everything stays
+// pending. A failed write says why in the message; the failed rename reaches the command guard.
 TEST_F(SaveFaultTest, AFailingWriteLeavesTheOldFileAndEverythingPending) {
     HookReset reset;
     for (const int code : {cfb::kErrIo, cfb::kErrDiskFull}) {
@@ -137,6 +140,14 @@ TEST_F(SaveFaultTest, AFailingWriteLeavesTheOldFileAndEverythingPending) {
             EXPECT_TRUE(update.lists().picturesDirty && update.lists().musicDirty);
         }
     }
+    RecordingSink sink;
+    wz::AssetUpdate update(sink, folder.path());
+    DropAll(update);
+    wz::testkit::FailNextRenameOnto(asset.string(), EIO);
+    EXPECT_THROW(update.SaveChanges(), fs::filesystem_error);
+    EXPECT_TRUE(ReadFile(asset) == original);
+    EXPECT_FALSE(fs::exists(folder / "WinData38746834.stg"));
+    EXPECT_TRUE(update.lists().picturesDirty && update.lists().musicDirty);
 }
 
 // A Save in a child process ends abruptly just before the n-th write of the file layer, for

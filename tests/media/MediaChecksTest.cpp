@@ -88,6 +88,17 @@ void Put32Be(Bytes& b, std::size_t at, std::uint32_t v) {
     }
 }
 
+// Declares the last chunk `extra` bytes longer than what is left of the file after its head.
+void Overstate(Bytes& b, std::uint32_t extra) {
+    std::size_t last = 14;
+    for (std::size_t pos = 14; pos + 8 <= b.size();) {
+        last = pos;
+        pos += 8 + (std::size_t{b[pos + 4]} << 24 | std::size_t{b[pos + 5]} << 16 |
+                    std::size_t{b[pos + 6]} << 8 | b[pos + 7]);
+    }
+    Put32Be(b, last + 4, static_cast<std::uint32_t>(b.size() - last - 8 + extra));
+}
+
 TEST(MidiCheck, NamesEachKindOfDamage) {
     const Bytes good = MakeDefaultElement({u"Music", u"Love1"});
     // The first track chunk starts at 14; its first event at 22.
@@ -103,6 +114,11 @@ TEST(MidiCheck, NamesEachKindOfDamage) {
         {"no division", [](Bytes& b) { b[12] = b[13] = 0; }, "division"},
         {"more tracks declared than present", [](Bytes& b) { b[11] = 9; }, "ends after 5 of 9"},
         {"track chunk longer than the file", [](Bytes& b) { Put32Be(b, 18, 0x7FFFFFFFu); },
+         "past the end"},
+        // Just past the end: the chunk's head counts as well as what is left.
+        {"last track 1 byte longer than the file", [](Bytes& b) { Overstate(b, 1); },
+         "past the end"},
+        {"last track 8 bytes longer than the file", [](Bytes& b) { Overstate(b, 8); },
          "past the end"},
         {"cut in the middle", [](Bytes& b) { b.resize(b.size() / 2); }, ""},
         {"last track without its end", [](Bytes& b) { b[b.size() - 2] = 0x01; }, "no end-of-track"},

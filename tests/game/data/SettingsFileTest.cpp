@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 #include "MessageBox.h"
 #include "ScratchFolder.h"
+#include "SyncProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -95,10 +96,16 @@ TEST_F(SettingsFileTest, FirstStartWritesTheDefaultLayout) {
 }
 
 // Every stored value comes back as it was written, unchecked; the spare byte of a line in
-// memory is neither stored nor overwritten.
+// memory is neither stored nor overwritten. The new file is on the disk before it takes the
+// old one's name, or a power cut could leave an empty file where the settings were.
 TEST_F(SettingsFileTest, ValuesRoundTripUnchecked) {
     const wz::GameState written = SampleState();
+    wz::testkit::TakeRenames();
     ASSERT_TRUE(wz::SaveSettings(written, sink, file));
+    const auto renames = wz::testkit::TakeRenames();
+    ASSERT_EQ(renames.size(), 1u);
+    EXPECT_EQ(renames[0].to, file.string());
+    EXPECT_TRUE(renames[0].flushed);
 
     wz::GameState read;
     read.highScoreLines[3][19] = 'Z';
