@@ -136,7 +136,7 @@ if(WZ_DPKG_SHLIBDEPS AND WZ_FILE_UTILITY)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "${WZ_RUNTIME_ONLY_PACKAGES}")
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6, libqt6gui6, libqt6core6, libturbojpeg0, libsdl2-2.0-0, libsdl2-mixer-2.0-0, libfluidsynth3, libx11-6, ${WZ_RUNTIME_ONLY_PACKAGES}")
+    "libqt6widgets6, libqt6gui6, libqt6core6, libturbojpeg0, libvips42, libsdl2-2.0-0, libsdl2-mixer-2.0-0, libfluidsynth3, libx11-6, ${WZ_RUNTIME_ONLY_PACKAGES}")
 endif()
 # The desktop tools whose triggers register the MIME type and the menu entries. xdg-open, with
 # which the editor opens the file manager, comes with every desktop; as a recommendation it

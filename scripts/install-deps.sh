@@ -11,11 +11,15 @@ packages=(
   # libraries
   qt6-base-dev qt6-base-dev-tools libgl-dev libturbojpeg0-dev libjpeg62-turbo-dev
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev timgm6mb-soundfont
+  # picture fitting: libvips with its C++ API (its HEIF/AVIF module comes with it)
+  libvips-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts for Qt's offscreen and X11 text rendering
   fonts-dejavu-core
   # tools the tests use
   libgsf-bin python3-olefile 7zip xvfb xauth xdotool imagemagick
+  # djpeg, the baseline of the picture-fitting benchmarks
+  libjpeg-turbo-progs
   desktop-file-utils libxml2-utils shared-mime-info
   # the Debian package's checks: its policy lint and its software-centre data
   lintian appstream

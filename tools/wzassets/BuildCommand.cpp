@@ -3,6 +3,7 @@
 #include "CfbErrors.h"
 #include "CfbStorage.h"
 #include "DefaultContent.h"
+#include "FitCommand.h"
 #include "ScratchFileGuard.h"
 #include "WzAssets.h"
 
@@ -235,9 +236,12 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::optional<fs::path> target;
     std::optional<fs::path> from;
     bool quiet = false;
+    bool fit = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--from" && i + 1 < args.size() && !from) {
             from = args[++i];
+        } else if (args[i] == "--fit") {
+            fit = true;
         } else if (args[i] == "--quiet") {
             quiet = true;
         } else if (!args[i].empty() && args[i][0] != '-' && !target) {
@@ -246,13 +250,14 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
             return UsageError(err, "build");
         }
     }
-    if (!target) {
+    if (!target || (fit && !from)) {
         return UsageError(err, "build");
     }
     std::vector<BuiltElement> elements;
     std::vector<fs::path> ignored;
     std::string error;
-    if (!CollectElements(from, elements, ignored, error)) {
+    if (!CollectElements(from, elements, ignored, error) ||
+        (fit && !FitBackgrounds(elements, out, error))) {
         return Fail(err, target->string(), error + "; nothing written");
     }
     for (const fs::path& file : ignored) {

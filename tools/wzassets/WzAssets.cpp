@@ -10,10 +10,17 @@ namespace {
 
 // Every command of the tool; a new command is one more line here.
 const Command kCommands[] = {
-    {"build", "build OUT [--from DIR] [--quiet]",
+    {"build", "build OUT [--from DIR [--fit]] [--quiet]",
      "writes a complete asset file to OUT; each element comes from DIR/<storage>/<name>.<ext> "
-     "when that file exists (for example DIR/Images/Love3.jpg), else from the default content",
+     "when that file exists (for example DIR/Images/Love3.jpg), else from the default content; "
+     "with --fit, every background from DIR that is not a 296 x 432 JPEG is fitted to one as "
+     "fit does with the attention crop (the tile sheet Titles never is), one line per picture",
      RunBuild},
+    {"fit", "fit IN OUT [--crop attention|centre|X,Y,W,H] [--quality N]",
+     "writes the game picture of IN (JPEG, PNG, WebP, GIF, TIFF, HEIF/AVIF or BMP) to OUT: a "
+     "296 x 432 baseline JPEG of quality N (90), cropped where the picture's interest lies, in "
+     "its centre, or to the rectangle of W x H pixels at X,Y of the upright picture",
+     RunFit},
     {"list", "list FILE",
      "one line per element, sorted by path: \"Images/\" for a storage, "
      "\"Images/Love1<TAB>size\" for a stream",
@@ -37,7 +44,7 @@ const Command kCommands[] = {
 void PrintHelp(std::ostream& out) {
     out << "Usage: wzassets COMMAND ARGUMENTS...\n"
            "Builds, lists, extracts, unpacks and checks the asset file WinData.stg (a compound "
-           "file).\n\n"
+           "file), and fits any picture to a game picture.\n\n"
            "Commands:\n";
     for (const Command& c : kCommands) {
         out << "  wzassets " << c.usage << "\n      " << c.summary << "\n";

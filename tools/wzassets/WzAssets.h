@@ -31,6 +31,7 @@ int RunExtract(const std::vector<std::string>& args, std::ostream& out, std::ost
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int RunUnpack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int RunFit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // A check of what an asset file holds, run by `check` once the structure is sound. It appends
 // one line per problem it finds.

@@ -1,0 +1,346 @@
+// Picture fitting over files made by real encoders (libvips here, ImageMagick for BMP and for
+// the reference crop): every format and orientation comes out as a game picture with its
+// marked corner where it belongs, and hostile files are refused with one line.
+
+#include "FitPicture.h"
+#include "MediaChecks.h"
+
+#include <ChildProcess.h>
+#include <ScratchFolder.h>
+
+#include <gtest/gtest.h>
+#include <vips/vips8>
+#include <zlib.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+namespace {
+
+using namespace wz::media;
+using vips::VImage;
+using Bytes = std::vector<std::uint8_t>;
+
+// The upright test picture: the frame's shape at half its size, mid grey, with a red square in
+// its top-left corner and a transparent (white underneath) square in its bottom-right one.
+constexpr int kWidth = kBackgroundWidth / 2;
+constexpr int kHeight = kBackgroundHeight / 2;
+constexpr int kMark = 40;
+
+VImage MarkedPicture() {
+    StartPictureLibrary();
+    const VImage x = VImage::xyz(kWidth, kHeight);
+    const VImage px = x.extract_band(0);
+    const VImage py = x.extract_band(1);
+    const VImage red = (px < kMark) & (py < kMark);
+    const VImage clear = (px >= kWidth - kMark) & (py >= kHeight - kMark);
+    const VImage grey = VImage::black(kWidth, kHeight, VImage::option()->set("bands", 3)) + 128;
+    const VImage rgb = red.ifthenelse(std::vector<double>{255, 0, 0},
+                                      clear.ifthenelse(std::vector<double>{255, 255, 255}, grey));
+    const VImage alpha = clear.ifthenelse(0, 255);
+    return rgb.bandjoin(alpha)
+        .cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+Bytes Blob(VipsBlob* blob) {
+    std::size_t size = 0;
+    const auto* data = static_cast<const std::uint8_t*>(vips_blob_get(blob, &size));
+    Bytes bytes(data, data + size);
+    vips_area_unref(VIPS_AREA(blob));
+    return bytes;
+}
+
+VImage Opaque(const VImage& picture) {
+    return picture.flatten(VImage::option()->set("background", std::vector<double>{255.0}));
+}
+
+// The picture stored as a JPEG with the EXIF orientation that turns it upright again.
+Bytes OrientedJpeg(int orientation) {
+    VImage stored = Opaque(MarkedPicture());
+    switch (orientation) {
+    case 2:
+        stored = stored.fliphor();
+        break;
+    case 3:
+        stored = stored.rot180();
+        break;
+    case 4:
+        stored = stored.flipver();
+        break;
+    case 5:
+        stored = stored.rot90().fliphor();
+        break; // transposed
+    case 6:
+        stored = stored.rot270();
+        break;
+    case 7:
+        stored = stored.rot90().flipver();
+        break; // transversed
+    case 8:
+        stored = stored.rot90();
+        break;
+    default:
+        break;
+    }
+    stored = stored.copy();
+    stored.set(VIPS_META_ORIENTATION, orientation);
+    return Blob(stored.jpegsave_buffer(VImage::option()->set("Q", 95)));
+}
+
+Bytes ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+// ImageMagick's writing of the picture into a file of the given type.
+Bytes Converted(const Bytes& png, const std::string& type) {
+    wz::testkit::ScratchFolder folder("wzfit");
+    WriteFile(folder / "in.png", png);
+    const std::filesystem::path out = folder / "out";
+    EXPECT_EQ(wz::testkit::RunProgram(
+                  {"convert", (folder / "in.png").string(), type + ":" + out.string()}),
+              0);
+    return ReadFile(out);
+}
+
+std::vector<double> PixelAt(const VImage& image, int x, int y) {
+    return image.getpoint(x, y);
+}
+
+bool Near(const std::vector<double>& pixel, std::vector<double> colour, double tolerance) {
+    for (std::size_t i = 0; i < 3; ++i)
+        if (std::abs(pixel[i] - colour[i]) > tolerance)
+            return false;
+    return true;
+}
+
+struct Format {
+    const char* name;
+    std::function<Bytes()> make;
+    bool transparent; // the bottom-right square must come out black
+};
+
+TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
+    const auto marked = [] { return MarkedPicture(); };
+    const auto png = [&] { return Blob(marked().pngsave_buffer()); };
+    std::vector<Format> formats = {
+        {"baseline JPEG", [&] { return Blob(Opaque(marked()).jpegsave_buffer()); }, false},
+        {"progressive JPEG",
+         [&] {
+             return Blob(
+                 Opaque(marked()).jpegsave_buffer(VImage::option()->set("interlace", true)));
+         },
+         false},
+        {"CMYK JPEG",
+         [&] {
+             return Blob(Opaque(marked()).colourspace(VIPS_INTERPRETATION_CMYK).jpegsave_buffer());
+         },
+         false},
+        {"16-bit PNG with alpha",
+         [&] { return Blob(marked().colourspace(VIPS_INTERPRETATION_RGB16).pngsave_buffer()); },
+         true},
+        {"palette PNG",
+         [&] { return Blob(marked().pngsave_buffer(VImage::option()->set("palette", true))); },
+         true},
+        {"GIF", [&] { return Blob(marked().gifsave_buffer()); }, true},
+        {"WebP",
+         [&] { return Blob(marked().webpsave_buffer(VImage::option()->set("lossless", true))); },
+         true},
+        {"HEIC",
+         [&] {
+             return Blob(Opaque(marked()).heifsave_buffer(
+                 VImage::option()
+                     ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC)
+                     ->set("Q", 90)));
+         },
+         false},
+        {"TIFF", [&] { return Blob(marked().tiffsave_buffer()); }, true},
+        {"BMP", [&] { return Converted(png(), "BMP3"); }, false},
+    };
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        formats.push_back({"EXIF orientation", [=] { return OrientedJpeg(orientation); }, false});
+
+    for (const Format& format : formats) {
+        SCOPED_TRACE(format.name);
+        const Bytes source = format.make();
+        ASSERT_FALSE(source.empty());
+        Bytes jpeg;
+        ASSERT_EQ(FitPicture(source, FitOptions{.crop = CropMode::Centre, .rect = {}}, jpeg), "");
+        PictureInfo info;
+        EXPECT_EQ(CheckBackground(jpeg, info), "");
+
+        // The fitted picture is the source at twice its size: the red corner stays top left
+        // (as red as print allows, for CMYK).
+        const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
+        EXPECT_TRUE(Near(PixelAt(fitted, 30, 30), {255, 0, 0}, 60));
+        EXPECT_TRUE(Near(PixelAt(fitted, kBackgroundWidth - 30, 30), {128, 128, 128}, 20));
+        EXPECT_TRUE(Near(PixelAt(fitted, 30, kBackgroundHeight - 30), {128, 128, 128}, 20));
+        const std::vector<double> corner =
+            format.transparent ? std::vector<double>{0, 0, 0} : std::vector<double>{255, 255, 255};
+        EXPECT_TRUE(
+            Near(PixelAt(fitted, kBackgroundWidth - 30, kBackgroundHeight - 30), corner, 20));
+    }
+}
+
+// The peak signal-to-noise ratio of two 8-bit pictures of one size, in decibels.
+double Psnr(const VImage& a, const VImage& b) {
+    const VImage difference = a.cast(VIPS_FORMAT_FLOAT) - b.cast(VIPS_FORMAT_FLOAT);
+    const double meanSquare = (difference * difference).avg();
+    return 10 * std::log10(255.0 * 255.0 / std::max(meanSquare, 1e-9));
+}
+
+TEST(FitPicture, CentreCropMatchesImageMagick) {
+    wz::testkit::ScratchFolder folder("wzfit");
+    const std::string photo = (folder / "photo.jpg").string();
+    const std::string reference = (folder / "reference.png").string();
+    ASSERT_EQ(wz::testkit::RunProgram({"convert", "-seed", "7", "-size", "800x600",
+                                       "plasma:fractal", "-blur", "0x2", photo}),
+              0);
+    ASSERT_EQ(wz::testkit::RunProgram({"convert", photo, "-resize", "296x432^", "-gravity",
+                                       "center", "-extent", "296x432", reference}),
+              0);
+    Bytes jpeg;
+    ASSERT_EQ(FitPicture(photo, FitOptions{.crop = CropMode::Centre, .rect = {}}, jpeg), "");
+    const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
+    EXPECT_GE(Psnr(fitted, VImage::new_from_file(reference.c_str())), 35.0);
+}
+
+TEST(FitPicture, RectangleCropKeepsThePartTheCallerChose) {
+    // The red square alone, enlarged to fill the frame (a square rectangle keeps its middle).
+    const Bytes source = Blob(Opaque(MarkedPicture()).pngsave_buffer());
+    Bytes jpeg;
+    FitOptions options{.crop = CropMode::Rectangle, .rect = {0, 0, kMark, kMark}};
+    ASSERT_EQ(FitPicture(source, options, jpeg), "");
+    const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
+    EXPECT_TRUE(Near(PixelAt(fitted, 10, 10), {255, 0, 0}, 40));
+    EXPECT_TRUE(
+        Near(PixelAt(fitted, kBackgroundWidth - 10, kBackgroundHeight - 10), {255, 0, 0}, 40));
+
+    options.rect = {kWidth - 10, 0, 20, 20};
+    EXPECT_NE(FitPicture(source, options, jpeg).find("does not lie inside"), std::string::npos);
+    EXPECT_TRUE(jpeg.empty());
+}
+
+// A PNG whose header declares width x height, followed by one tiny data chunk.
+Bytes PngClaiming(std::uint32_t width, std::uint32_t height) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const auto chunk = [&](const char* type, const Bytes& data) {
+        const auto put32 = [&](std::uint32_t v) {
+            for (int shift = 24; shift >= 0; shift -= 8)
+                png.push_back(static_cast<std::uint8_t>(v >> shift));
+        };
+        put32(static_cast<std::uint32_t>(data.size()));
+        const std::size_t start = png.size();
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), data.begin(), data.end());
+        put32(static_cast<std::uint32_t>(
+            crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
+    };
+    Bytes header(13, 0);
+    for (int i = 0; i < 4; ++i) {
+        header[i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+        header[4 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+    }
+    header[8] = 8; // bits
+    header[9] = 2; // RGB
+    chunk("IHDR", header);
+    chunk("IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+    chunk("IEND", {});
+    return png;
+}
+
+TEST(FitPicture, RefusesHostileFilesWithOneLine) {
+    const Bytes jpeg = Blob(Opaque(MarkedPicture()).jpegsave_buffer());
+    const Bytes png = Blob(MarkedPicture().pngsave_buffer());
+    const std::string text = "just some words\n";
+    const std::string pdf = "%PDF-1.4\n1 0 obj<<>>endobj\ntrailer<<>>\n%%EOF\n";
+    const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\"/>";
+    const struct {
+        const char* name;
+        Bytes bytes;
+        const char* expected;
+    } cases[] = {
+        {"header claiming 100000 x 100000", PngClaiming(100000, 100000),
+         "larger than 100 megapixels"},
+        {"truncated JPEG", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2),
+         "cannot be decoded"},
+        {"truncated PNG", Bytes(png.begin(), png.begin() + png.size() / 2), "cannot be decoded"},
+        {"text", Bytes(text.begin(), text.end()), "not a picture"},
+        {"PDF", Bytes(pdf.begin(), pdf.end()), "not a picture"},
+        {"SVG", Bytes(svg.begin(), svg.end()), "not a picture"},
+        {"empty", Bytes(), "not a picture"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes out = {1};
+        const std::string problem = FitPicture(c.bytes, FitOptions{}, out);
+        EXPECT_NE(problem.find(c.expected), std::string::npos) << problem;
+        EXPECT_EQ(problem.find('\n'), std::string::npos) << problem;
+        EXPECT_TRUE(out.empty());
+    }
+
+    // By name, a text file called .jpg is still judged by its content.
+    wz::testkit::ScratchFolder folder("wzfit");
+    WriteFile(folder / "holiday.jpg", Bytes(text.begin(), text.end()));
+    Bytes out;
+    EXPECT_EQ(FitPicture((folder / "holiday.jpg").string(), FitOptions{}, out),
+              "not a picture this program reads");
+}
+
+// Runs a program to its end; its exit status and its peak resident memory in bytes.
+std::pair<int, long> RunMeasured(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss * 1024L};
+}
+
+TEST(FitPicture, RefusesAHugeHeaderBeforeDecodingIt) {
+    wz::testkit::ScratchFolder folder("wzfit");
+    WriteFile(folder / "huge.png", PngClaiming(100000, 100000));
+    const auto [status, peakBytes] =
+        RunMeasured({WZ_BINARY_DIR "/bin/wzassets", "fit", (folder / "huge.png").string(),
+                     (folder / "out.jpg").string()});
+    EXPECT_EQ(status, 1);
+    EXPECT_LT(peakBytes, 100L << 20);
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.jpg"));
+}
+
+TEST(SketchPicture, GivesAnUprightScreenCopyAndAFrameShapedAttentionRectangle) {
+    wz::testkit::ScratchFolder folder("wzfit");
+    WriteFile(folder / "turned.jpg", OrientedJpeg(6));
+    PictureSketch sketch;
+    ASSERT_EQ(SketchPicture((folder / "turned.jpg").string(), 74, 1000, sketch), "");
+    EXPECT_EQ(sketch.sourceWidth, kWidth);
+    EXPECT_EQ(sketch.sourceHeight, kHeight);
+    EXPECT_EQ(sketch.width, 74); // never enlarged, only shrunk to fit
+    EXPECT_EQ(sketch.height, 108);
+    ASSERT_EQ(sketch.rgb.size(), 74u * 108u * 3u);
+    EXPECT_GT(sketch.rgb[(5 * 74 + 5) * 3], 200); // the red corner, top left
+    EXPECT_EQ(sketch.attention.width, kWidth);
+    EXPECT_EQ(sketch.attention.height, kHeight);
+}
+
+} // namespace
