@@ -4,9 +4,9 @@
 #include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
 #include "CropView.h"
-#include "WaitCursor.h"
 #include "EditorCommands.h"
 #include "EditorTexts.h"
+#include "WaitCursor.h"
 
 #include <QAction>
 #include <QCloseEvent>
