@@ -53,4 +53,29 @@ TEST(GameStart, TheGameStartsOnAFileTheEditorSaved) {
     ::unsetenv("TMPDIR");
 }
 
+TEST(GameStart, TheGameStartsOnAFileBuiltWithFittedPictures) {
+    TempFolder folder;
+    fs::create_directory(folder / "tmp");
+    ::setenv("TMPDIR", (folder / "tmp").c_str(), 1);
+    // Pictures as an author brings them: a landscape PNG, a phone's HEIC, a WebP with a
+    // transparent background.
+    const fs::path images = folder / "from" / "Images";
+    fs::create_directories(images);
+    const CommandResult made = RunShell(
+        "cd '" + images.string() +
+        "' && convert -size 640x480 gradient:orange-navy Jacket.png"
+        " && convert -size 800x600 gradient:white-green Love1.heic"
+        " && convert -size 500x700 xc:none -fill red -draw 'circle 250 350 250 100' Win.webp");
+    ASSERT_EQ(made.status, 0) << made.output;
+    const fs::path asset = folder / "WinData.stg";
+    const std::string tool = WZ_ASSET_TOOL;
+    const CommandResult build =
+        RunShell(tool + " build '" + asset.string() + "' --from '" + (folder / "from").string() +
+                 "' --fit --quiet && " + tool + " check '" + asset.string() + "'");
+    ASSERT_EQ(build.status, 0) << build.output;
+
+    ExpectGameStarts(asset, folder.path());
+    ::unsetenv("TMPDIR");
+}
+
 } // namespace

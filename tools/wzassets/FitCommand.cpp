@@ -59,7 +59,21 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 // Writes the bytes beside out under a scratch name and renames them over it, so that out is
 // never left half written.
-bool WriteWhole(const fs::path& out, const std::vector<std::uint8_t>& bytes, std::string& error) {
+bool WriteWhole(const fs::path& given, const std::vector<std::uint8_t>& bytes, std::string& error) {
+    // A rename would put a regular file in the place of a device or a FIFO (as root, even of
+    // /dev/null), and in the place of a link rather than the file it leads to.
+    std::error_code ec;
+    struct stat st {};
+    const bool link = ::lstat(given.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    const fs::path out = link ? fs::canonical(given, ec) : given;
+    if (ec) {
+        error = "cannot follow the link " + given.string() + ": " + ec.message();
+        return false;
+    }
+    if (::stat(out.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        error = given.string() + " is not a regular file; nothing written";
+        return false;
+    }
     const fs::path folder = out.has_parent_path() ? out.parent_path() : fs::path(".");
     std::string pattern = (folder / ("." + out.filename().string() + ".XXXXXX")).string();
     ScratchFileGuard guard;
@@ -87,7 +101,6 @@ bool WriteWhole(const fs::path& out, const std::vector<std::uint8_t>& bytes, std
     return guard.Finish([&] {
         if (!written)
             return false;
-        std::error_code ec;
         fs::rename(pattern, out, ec);
         if (ec)
             error = "cannot replace " + out.string() + ": " + ec.message();
@@ -130,7 +143,7 @@ int RunFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return Fail(err, in, problem);
     std::string error;
     if (!WriteWhole(target, jpeg, error))
-        return Fail(err, target, error);
+        return Fail(err, "fit", error);
     out << "wrote " << target << ": " << media::kBackgroundWidth << " x "
         << media::kBackgroundHeight << " JPEG, " << jpeg.size() << " bytes\n";
     return 0;

@@ -12,6 +12,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -64,6 +65,8 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
     WriteFile(pdf, {'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n'});
     const std::string link = (folder / "link.png").string();
     ASSERT_EQ(::link(photo.c_str(), link.c_str()), 0);
+    const std::string fifo = (folder / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
     const struct {
         std::vector<std::string> args;
@@ -80,6 +83,7 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
         {{"fit", pdf, out}, 1, "not a picture this program reads"},
         {{"fit", photo, photo}, 1, "the output and the input are the same file"},
         {{"fit", photo, link}, 1, "the output and the input are the same file"},
+        {{"fit", photo, fifo}, 1, "is not a regular file; nothing written"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.back());
@@ -94,7 +98,8 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
             EXPECT_TRUE(IsGamePicture(out));
     }
     EXPECT_EQ(ReadFile(photo), photoBytes) << "the input is never written over";
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 3)
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 4)
         << "no scratch file left";
 }
 
