@@ -14,6 +14,9 @@
 #   editor-preview-track.png    the editor with its preview pane on a music slot
 #   editor-warning.png  the editor with a picture of the wrong size dropped on slot 3 (taken by
 #                     the test helper editor_warning_shot, built with the tests)
+#   editor-fit-frame.png  the preview pane framing a landscape photo for the game picture
+#   editor-fit-all.png    the tree after Fit All Pictures (both taken by the test helper
+#                     editor_fit_shot, built with the tests)
 #
 #   scripts/screenshots.sh [BUILD_DIR]     (default: build, as ./play.sh makes it)
 #
@@ -225,4 +228,20 @@ if [ -x "$build/bin/editor_warning_shot" ]; then
     echo "wrote docs/images/editor-warning.png"
 else
     echo "screenshots.sh: $build/bin/editor_warning_shot is missing (built with the tests); editor-warning.png not taken" >&2
+fi
+# Fitting, in a folder of a fixed name for the same reason.
+if [ -x "$build/bin/editor_fit_shot" ]; then
+    fitting=/tmp/winzolvik-screenshots-$(id -u)
+    rm -rf "$fitting"
+    mkdir -p "$fitting"
+    cp "$build/WinData.stg" "$fitting/"
+    LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0" \
+        "$build/bin/editor_fit_shot" "$fitting" "$scratch/fit-frame.png" "$scratch/fit-all.png"
+    rm -rf "$fitting"
+    for shot in fit-frame fit-all; do
+        convert "$scratch/$shot.png" -strip "$out/editor-$shot.png"
+        echo "wrote docs/images/editor-$shot.png"
+    done
+else
+    echo "screenshots.sh: $build/bin/editor_fit_shot is missing (built with the tests); editor-fit-*.png not taken" >&2
 fi

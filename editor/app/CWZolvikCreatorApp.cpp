@@ -8,8 +8,13 @@
 #include "EditorTexts.h"
 #include "PreviewDock.h"
 
+#include "WaitCursor.h"
+
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QProgressDialog>
+
+#include <algorithm>
 
 CWZolvikCreatorApp::CWZolvikCreatorApp(wz::MessageBoxSink* messages)
     : messages_(messages != nullptr ? *messages : boxes_) {}
@@ -33,7 +38,13 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     frame_->setCentralWidget(view_);
     preview_ = new PreviewDock(*frame_, *view_);
     ConnectCommands();
-    view_->SetSlotMenuActions({frame_->action(wz::ID_FILE_EXPORT)});
+    view_->SetSlotMenuActions({frame_->action(wz::ID_FILE_CHOOSE), frame_->action(wz::ID_FILE_FIT),
+                               frame_->action(wz::ID_FILE_EXPORT)});
+    // The fit commands apply to pending pictures the game cannot show; they follow the
+    // selection and every change of the lists.
+    connect(view_, &QTreeWidget::currentItemChanged, this, &CWZolvikCreatorApp::UpdateFitActions);
+    connect(view_, &CWZolvikCreatorView::slotMenuAboutToShow, this,
+            &CWZolvikCreatorApp::UpdateFitActions);
     connect(document_.get(), &CWZolvikCreatorDoc::titleChanged, frame_.get(),
             &CMainFrame::SetDocumentTitle);
     connect(view_, &CWZolvikCreatorView::closeRequested, frame_.get(), &QWidget::close,
@@ -72,6 +83,9 @@ void CWZolvikCreatorApp::ConnectCommands() {
     frame.ConnectCommand(wz::ID_FILE_RESTORE, document, &CWZolvikCreatorDoc::RestoreLastCopy);
     frame.ConnectCommand(wz::ID_FILE_SAVE_CHANGES, document, &CWZolvikCreatorDoc::SaveChanges);
     frame.ConnectCommand(wz::ID_FILE_EXPORT, view_, &CWZolvikCreatorView::ExportSlot);
+    frame.ConnectCommand(wz::ID_FILE_CHOOSE, view_, &CWZolvikCreatorView::ChooseFile);
+    frame.ConnectCommand(wz::ID_FILE_FIT, preview_, &PreviewDock::BeginFit);
+    frame.ConnectCommand(wz::ID_FILE_FIT_ALL, this, &CWZolvikCreatorApp::OnFitAll);
     frame.ConnectCommand(wz::ID_APP_EXIT, &frame, &QWidget::close);
     frame.ConnectCommand(wz::ID_VIEW_PICTURES, document, &CWZolvikCreatorDoc::ShowPictures);
     frame.ConnectCommand(wz::ID_VIEW_MUSIC, document, &CWZolvikCreatorDoc::ShowMusic);
@@ -85,6 +99,36 @@ void CWZolvikCreatorApp::ConnectCommands() {
     frame.ConnectCommand(wz::ID_APP_ABOUT, this, &CWZolvikCreatorApp::OnAppAbout);
     frame.ConnectCommand(wz::ID_FILE_NEW, this, &CWZolvikCreatorApp::OnFileNew);
     frame.ConnectCommand(wz::ID_FILE_OPEN, this, &CWZolvikCreatorApp::OnFileOpen);
+}
+
+void CWZolvikCreatorApp::UpdateFitActions() {
+    const wz::AssetUpdate& update = document_->assetUpdate();
+    const wz::SlotLists& lists = update.lists();
+    bool any = false;
+    for (int i = 0; i < wz::kSlotCount; ++i) {
+        any = any || (lists.pictureChanged[i] && !lists.pictureProblems[i].empty());
+    }
+    frame_->action(wz::ID_FILE_FIT_ALL)->setEnabled(any);
+    const QTreeWidgetItem* item = view_->currentItem();
+    frame_->action(wz::ID_FILE_FIT)
+        ->setEnabled(lists.showingPictures && item != nullptr && item->parent() != nullptr &&
+                     update.CanFit(view_->CurrentSlot()));
+}
+
+// Fit All: every failing picture where its interest lies, a few seconds for a folder of
+// camera photos, with a progress dialog that can stop it between two pictures.
+void CWZolvikCreatorApp::OnFitAll() {
+    QProgressDialog progress(QStringLiteral("Fitting pictures… (Подгонка картинок…)"),
+                             QStringLiteral("Stop (Стоп)"), 0, 1, frame_.get());
+    progress.setWindowTitle(QStringLiteral("WZolvikCreator"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    const WaitCursor waiting;
+    document_->assetUpdate().FitAllPictures([&progress](int done, int total) {
+        progress.setMaximum(std::max(total, 1));
+        progress.setValue(done);
+        return !progress.wasCanceled();
+    });
 }
 
 void CWZolvikCreatorApp::OnAppAbout() {

@@ -1,8 +1,8 @@
 #pragma once
 
 // The application object: it starts the editor in its fixed order, creating the frame, the
-// document and the view, connects each command to its handler, and handles About, New and
-// Open.
+// document and the view, connects each command to its handler, and handles About, New,
+// Open and Fit All.
 
 #include "QtMessageBoxes.h"
 
@@ -30,6 +30,10 @@ public:
     void OnAppAbout();
     void OnFileNew();
     void OnFileOpen();
+    // Fit All Pictures, with its progress.
+    void OnFitAll();
+    // Enables the fit commands where they apply.
+    void UpdateFitActions();
 
     CMainFrame* frame() const { return frame_.get(); }
     CWZolvikCreatorDoc* document() const { return document_.get(); }

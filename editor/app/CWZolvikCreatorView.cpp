@@ -86,8 +86,7 @@ CWZolvikCreatorView::CWZolvikCreatorView(CWZolvikCreatorDoc& document,
 }
 
 void CWZolvikCreatorView::SetSlotMenuActions(const QList<QAction*>& actions) {
-    slotMenu_->clear();
-    slotMenu_->addActions(actions);
+    slotMenuActions_ = actions;
 }
 
 void CWZolvikCreatorView::OnInitialUpdate() {
@@ -186,18 +185,14 @@ void CWZolvikCreatorView::dragMoveEvent(QDragMoveEvent* event) {
     }
 }
 
-// Dropped files fill the list on show from the selected item's slot on (the root counts as
-// slot 1), whatever the position of the drop.
-void CWZolvikCreatorView::dropEvent(QDropEvent* event) {
+int CWZolvikCreatorView::CurrentSlot() const {
     const QTreeWidgetItem* from = currentItem() != nullptr ? currentItem() : topLevelItem(0);
-    const int first = from != nullptr ? from->data(0, Qt::UserRole).toInt() : 0;
-    const std::vector<std::string> files = DroppedFiles(event->mimeData());
-    document_.DropFiles(first, files);
-    event->acceptProposedAction();
-    // The first dropped file that would not play is named in the status bar.
+    return from != nullptr ? from->data(0, Qt::UserRole).toInt() : 0;
+}
+
+void CWZolvikCreatorView::ShowFirstProblem(int first, int count) {
     const wz::SlotListRef list = document_.lists().List(document_.lists().Showing());
-    const int end = std::min(wz::kSlotCount, first + static_cast<int>(files.size()));
-    for (int i = first; i < end; ++i) {
+    for (int i = first; i < std::min(wz::kSlotCount, first + count); ++i) {
         if (!list.problems[i].empty()) {
             wz::ShowStatusText(*this, QString::fromStdString(list.problems[i]));
             break;
@@ -205,23 +200,64 @@ void CWZolvikCreatorView::dropEvent(QDropEvent* event) {
     }
 }
 
+// Dropped files fill the list on show from the selected item's slot on (the root counts as
+// slot 1), whatever the position of the drop.
+void CWZolvikCreatorView::dropEvent(QDropEvent* event) {
+    const int first = CurrentSlot();
+    const std::vector<std::string> files = DroppedFiles(event->mimeData());
+    document_.DropFiles(first, files);
+    event->acceptProposedAction();
+    ShowFirstProblem(first, static_cast<int>(files.size()));
+}
+
+void CWZolvikCreatorView::ChooseFile() {
+    const int slot = CurrentSlot();
+    const wz::SlotKind kind = document_.lists().Showing();
+    QString file;
+    if (chooseSource_) {
+        file = chooseSource_(kind);
+    } else {
+        file = QFileDialog::getOpenFileName(
+            this, QStringLiteral("Choose File (Выбрать файл)"), QDir::currentPath(),
+            kind == wz::SlotKind::Pictures
+                ? QStringLiteral("Pictures (*.jpg *.jpeg *.png *.webp *.gif *.tif *.tiff *.heic "
+                                 "*.heif *.avif *.bmp);;All files (*)")
+                : QStringLiteral("MIDI files (*.mid *.midi);;All files (*)"));
+    }
+    if (file.isEmpty()) {
+        return;
+    }
+    document_.DropFiles(slot, {QFile::encodeName(file).toStdString()});
+    ShowFirstProblem(slot, 1);
+}
+
 // A right click selects the slot under the pointer, as a left press does, and offers the
 // slot's commands.
 void CWZolvikCreatorView::contextMenuEvent(QContextMenuEvent* event) {
-    QTreeWidgetItem* item = itemAt(event->pos());
-    if (item == nullptr || item == topLevelItem(0) || slotMenu_->isEmpty()) {
+    // From the keyboard (the menu key, Shift+F10) the menu is of the current slot.
+    const bool byKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    QTreeWidgetItem* item = byKeyboard ? currentItem() : itemAt(event->pos());
+    if (item == nullptr || item == topLevelItem(0) || slotMenuActions_.isEmpty()) {
         return;
     }
     document_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
     setCurrentItem(item);
-    slotMenu_->popup(event->globalPos());
+    // Only what applies to this slot: a command that does not is left out, not greyed.
+    emit slotMenuAboutToShow();
+    slotMenu_->clear();
+    for (QAction* action : slotMenuActions_) {
+        if (action->isEnabled()) {
+            slotMenu_->addAction(action);
+        }
+    }
+    slotMenu_->popup(byKeyboard ? viewport()->mapToGlobal(visualItemRect(item).center())
+                                : event->globalPos());
 }
 
 // The slot of the current item, as for a drop; the file is proposed in the current folder
 // under the element's name.
 void CWZolvikCreatorView::ExportSlot() {
-    const QTreeWidgetItem* from = currentItem() != nullptr ? currentItem() : topLevelItem(0);
-    const int slot = from != nullptr ? from->data(0, Qt::UserRole).toInt() : 0;
+    const int slot = CurrentSlot();
     const wz::SlotLists& lists = document_.lists();
     const wz::SlotKind kind = lists.Showing();
     const QString proposed = QDir::current().filePath(

@@ -5,6 +5,7 @@
 // selection, Export and the start of the game and the file manager are its own.
 
 #include "MessageBox.h"
+#include "SlotLists.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -37,24 +38,36 @@ public:
     void StartGame();
     // Writes the element the current slot holds in the asset file to a file the user chooses.
     void ExportSlot();
+    // Makes a file the user chooses the current slot's pending file, as a drop of that one
+    // file on the slot would; for those who cannot or would rather not drag.
+    void ChooseFile();
 
     int selectedSlot() const;
+    // The slot of the current item; the root, or no current item, counts as slot 1.
+    int CurrentSlot() const;
     const std::array<QPixmap, 5>& images() const { return slotImages; }
 
     // The folder searched first for the game; the editor's own program folder by default.
     void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
 
-    // The actions of a slot's context menu (the frame's, so that they run as commands).
+    // The actions of a slot's context menu (the frame's, so that they run as commands); those
+    // disabled when it opens are left out.
     void SetSlotMenuActions(const QList<QAction*>& actions);
     QMenu* slotMenu() const { return slotMenu_; }
     // Asks for the file to export to, given the one proposed; empty when the user cancels.
     // A save dialog by default.
     using FileChooser = std::function<QString(const QString& proposed)>;
     void SetExportFileChooser(FileChooser chooser) { chooseExportFile_ = std::move(chooser); }
+    // Asks for the file to take into a slot of the kind; empty when the user cancels. An open
+    // dialog filtered to pictures or tracks by default.
+    using SourceChooser = std::function<QString(wz::SlotKind kind)>;
+    void SetSourceFileChooser(SourceChooser chooser) { chooseSource_ = std::move(chooser); }
 
 signals:
     // The asset file is unusable: the frame closes once this reaches it.
     void closeRequested();
+    // A slot's context menu is about to open on the current slot: the actions' states follow.
+    void slotMenuAboutToShow();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -65,6 +78,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Names the first of count slots from first on that would not play in the status bar.
+    void ShowFirstProblem(int first, int count);
+
     CWZolvikCreatorDoc& document_;
     wz::MessageBoxSink& messages_;
     // Image 0 the pictures root, 1 a selected slot, 2 the music root, 3 a music slot, 4 a
@@ -74,5 +90,7 @@ private:
     QString programFolder_;
     QIcon warningIcon_;
     QMenu* slotMenu_ = nullptr;
+    QList<QAction*> slotMenuActions_;
     FileChooser chooseExportFile_;
+    SourceChooser chooseSource_;
 };

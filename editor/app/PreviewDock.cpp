@@ -3,8 +3,11 @@
 #include "CMainFrame.h"
 #include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
+#include "CropView.h"
 #include "EditorCommands.h"
 #include "EditorTexts.h"
+#include "FrameSize.h"
+#include "WaitCursor.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -28,10 +31,6 @@ namespace {
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
 }
-
-// The game's pictures are 296 by 432 pixels: the pane is large enough to show one whole.
-constexpr int kPictureWidth = 296;
-constexpr int kPictureHeight = 432;
 
 } // namespace
 
@@ -64,11 +63,17 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     // Room for a whole frame-sized picture beside a vertical scroll bar; larger pictures
     // scroll, and the pane's width never follows what it shows. The window grows as tall as
     // the picture needs.
-    scroll_->setMinimumSize(kPictureWidth + 2 * scroll_->frameWidth() +
+    // The pane is large enough to show a game picture whole.
+    scroll_->setMinimumSize(wz::kFrameWidth + 2 * scroll_->frameWidth() +
                                 style()->pixelMetric(QStyle::PM_ScrollBarExtent),
-                            kPictureHeight + 2 * scroll_->frameWidth());
+                            wz::kFrameHeight + 2 * scroll_->frameWidth());
     scroll_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(scroll_, 1);
+    crop_ = new CropView(content);
+    crop_->setMinimumSize(scroll_->minimumSize());
+    crop_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+    crop_->hide();
+    layout->addWidget(crop_, 1);
     content->setMinimumWidth(scroll_->minimumWidth() + 8);
 
     info_ = new QLabel(content);
@@ -81,13 +86,29 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     auto* buttons = new QHBoxLayout;
     play_ = new QPushButton(QStringLiteral("Play (Играть)"), content);
     stop_ = new QPushButton(QStringLiteral("Stop (Стоп)"), content);
-    buttons->addWidget(play_);
-    buttons->addWidget(stop_);
+    fit_ = new QPushButton(QStringLiteral("Fit to Game Picture… (Подогнать…)"), content);
+    apply_ = new QPushButton(QStringLiteral("Fit (Подогнать)"), content);
+    cancel_ = new QPushButton(QStringLiteral("Cancel (Отмена)"), content);
+    // Hidden before the layout first measures them, so that they never widen the pane.
+    for (QPushButton* button : {fit_, apply_, cancel_}) {
+        button->hide();
+    }
+    for (QPushButton* button : {play_, stop_, fit_, apply_, cancel_}) {
+        buttons->addWidget(button);
+    }
     layout->addLayout(buttons);
     layout->addStretch(0);
     setWidget(content);
     connect(play_, &QPushButton::clicked, this, &PreviewDock::Play);
     connect(stop_, &QPushButton::clicked, this, &PreviewDock::Stop);
+    // The button runs the command, as its menu item does.
+    connect(fit_, &QPushButton::clicked, this, [this] {
+        if (QAction* action = frame_.action(wz::ID_FILE_FIT)) {
+            action->trigger();
+        }
+    });
+    connect(apply_, &QPushButton::clicked, this, &PreviewDock::ApplyFit);
+    connect(cancel_, &QPushButton::clicked, this, &PreviewDock::CancelFit);
 
     // The end of a track comes on the audio thread; the buttons change on this one.
     player_.SetWakeUp([this] {
@@ -181,6 +202,18 @@ void PreviewDock::Refresh() {
     refreshPending_ = false;
     Stop();
     const QTreeWidgetItem* item = view_.currentItem();
+    wz::AssetUpdate& fits = view_.GetDocument().assetUpdate();
+    canFit_ = item != nullptr && item->parent() != nullptr && fits.lists().showingPictures &&
+              fits.CanFit(view_.CurrentSlot());
+    if (fitting()) {
+        // The crop frame stays while its slot is on show with the same picture.
+        if (canFit_ && view_.CurrentSlot() == fitSlot_ &&
+            fits.FitSource(fitSlot_) == fitSource_) {
+            UpdateButtons();
+            return;
+        }
+        EndFit();
+    }
     if (item == nullptr || item->parent() == nullptr) {
         origin_->clear();
         ShowText(Text(wz::kNothingSelected));
@@ -273,4 +306,71 @@ void PreviewDock::UpdateButtons() {
     stop_->setVisible(trackPlayable_);
     play_->setEnabled(trackPlayable_ && !player_.IsPlaying());
     stop_->setEnabled(player_.IsPlaying());
+    fit_->setVisible(canFit_ && !fitting());
+    apply_->setVisible(fitting());
+    cancel_->setVisible(fitting());
+}
+
+void PreviewDock::BeginFit() {
+    const int slot = view_.CurrentSlot();
+    wz::AssetUpdate& update = view_.GetDocument().assetUpdate();
+    if (!update.lists().showingPictures || !update.CanFit(slot)) {
+        return;
+    }
+    SetPreviewShown(true);
+    Refresh();
+    // A copy the size of the picture area: a drag then redraws a few hundred thousand
+    // pixels, whatever the size of the author's picture.
+    const QSize area = scroll_->size().expandedTo(scroll_->minimumSize());
+    const std::string source = update.FitSource(slot);
+    wz::media::PictureSketch sketch;
+    std::string reason;
+    {
+        const WaitCursor waiting;
+        reason = wz::media::SketchPicture(source, area.width(), area.height(), sketch);
+    }
+    if (!reason.empty()) {
+        ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, reason)));
+        return;
+    }
+    fitSlot_ = slot;
+    fitSource_ = source;
+    ShowText(QStringLiteral("Drag the frame, turn the wheel to zoom, then press Fit.\n"
+                            "(Перетащите рамку, колесом измените масштаб и нажмите «Подогнать».)"));
+    crop_->resize(area);
+    crop_->SetSketch(sketch);
+    crop_->show();
+    UpdateButtons();
+}
+
+void PreviewDock::ApplyFit() {
+    if (!fitting()) {
+        return;
+    }
+    const int slot = fitSlot_;
+    wz::media::FitOptions options;
+    options.crop = wz::media::CropMode::Rectangle;
+    options.rect = crop_->Rect();
+    EndFit();
+    const WaitCursor waiting;
+    try {
+        // Its message, when it fails, is the model's; the tree is drawn again either way.
+        view_.GetDocument().assetUpdate().FitPicture(slot, options);
+    } catch (const std::exception& error) {
+        // A button's slot runs outside the command guard: say it in the pane.
+        ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, error.what())));
+    }
+}
+
+void PreviewDock::CancelFit() {
+    EndFit();
+    Refresh();
+}
+
+void PreviewDock::EndFit() {
+    fitSlot_ = -1;
+    fitSource_.clear();
+    crop_->hide();
+    crop_->Clear();
+    UpdateButtons();
 }

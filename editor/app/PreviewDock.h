@@ -4,6 +4,9 @@
 // pixel with its size, or its track's length and note count with Play and Stop. View › Preview
 // shows and hides it; whether it is shown is remembered across runs. The pane reads and
 // decodes through SlotPreview and plays through TrackPlayer; it only draws.
+//
+// A pending picture the game cannot show gets a Fit button: the pane then shows the picture
+// whole with the crop frame (CropView), and Fit makes the framed part the slot's game picture.
 
 #include "SlotPreview.h"
 #include "TrackPlayer.h"
@@ -12,9 +15,11 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 class CMainFrame;
+class CropView;
 class CWZolvikCreatorView;
 class QLabel;
 class QPushButton;
@@ -50,6 +55,14 @@ public:
     void Play();
     void Stop();
 
+    // Fit to Game Picture: shows the pane on the current slot's picture with its crop frame,
+    // placed where the picture's interest lies. Nothing happens for a slot that needs no fit.
+    void BeginFit();
+    // Fits the framed part and leaves the crop frame; Cancel leaves it without a fit.
+    void ApplyFit();
+    void CancelFit();
+    bool fitting() const { return fitSlot_ >= 0; }
+
     QLabel* originLabel() const { return origin_; }
     QLabel* pictureLabel() const { return picture_; }
     QScrollArea* scrollArea() const { return scroll_; }
@@ -57,6 +70,9 @@ public:
     QPushButton* playButton() const { return play_; }
     QPushButton* stopButton() const { return stop_; }
     wz::TrackPlayer& player() { return player_; }
+    CropView* cropView() const { return crop_; }
+    QPushButton* fitButton() const { return fit_; }
+    QPushButton* applyButton() const { return apply_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,6 +81,7 @@ private:
     void ScheduleRefresh();
     void ShowText(const QString& text);
     void UpdateButtons();
+    void EndFit();
 
     CMainFrame& frame_;
     CWZolvikCreatorView& view_;
@@ -74,6 +91,13 @@ private:
     QLabel* info_ = nullptr;
     QPushButton* play_ = nullptr;
     QPushButton* stop_ = nullptr;
+    CropView* crop_ = nullptr;
+    QPushButton* fit_ = nullptr;    // Fit to Game Picture…, starts the crop frame
+    QPushButton* apply_ = nullptr;  // Fit, under the crop frame
+    QPushButton* cancel_ = nullptr; // Cancel, under the crop frame
+    int fitSlot_ = -1;              // the slot under the crop frame, -1 when none
+    std::string fitSource_;         // the picture the crop frame is over
+    bool canFit_ = false;           // the slot on show can be fitted
     bool shown_ = false;
     bool refreshPending_ = false;
     int grownBy_ = 0;                 // width the frame gained when the pane was shown

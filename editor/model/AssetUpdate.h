@@ -3,11 +3,14 @@
 // The editor's pending replacements and the update of the asset file: the start-up test,
 // Save, Restore and Revert current. The document owns one AssetUpdate; its view draws the lists.
 
+#include "FitPicture.h"
+#include "FittedFiles.h"
 #include "MessageBox.h"
 #include "SlotLists.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +62,24 @@ public:
     void RevertCurrent();
     void RestoreLastCopy();
 
+    // Whether the picture slot's pending file can be fitted: it would not play as it is, or
+    // it is a fitted picture whose crop may be chosen again.
+    bool CanFit(int slot) const;
+    // The picture a fit of the slot starts from: the pending file, or the picture that a
+    // fitted one was made from.
+    std::string FitSource(int slot) const;
+    // Fits the picture slot's source to a game picture and makes the result the slot's
+    // pending file, kept in the temporary folder until it is saved or dropped; the slot then
+    // shows the source's name marked as fitted. A source that cannot be fitted is reported
+    // with its reason and leaves the slot as it was.
+    bool FitPicture(int slot, const media::FitOptions& options);
+    // Fits every pending picture that would not play, each where its interest lies, and shows
+    // the picture list. progress(done, total) is told before each picture and after the
+    // last; false stops. The pictures that could not be fitted are named in one message.
+    using FitProgress = std::function<bool(int done, int total)>;
+    void FitAllPictures(const FitProgress& progress = {});
+    const FittedFiles& fittedFiles() const { return fitted_; }
+
     // Writes a compact copy of the asset file with every pending replacement into the scratch
     // file, then renames it over the asset file. The asset file itself is never written: at
     // every moment it holds either all the old streams or all the new ones. Each failure
@@ -85,6 +106,8 @@ private:
     bool OpenAssetFile(CompoundStorage& main);
     bool ReadSources(std::vector<PendingStream>& pending);
     bool ConfirmUnplayable(const std::vector<PendingStream>& pending);
+    // The fit without messages or redrawing: empty on success, else why not.
+    std::string FitSlot(int slot, const media::FitOptions& options);
     bool WriteScratchCopy(CompoundStorage& main, const std::vector<PendingStream>& pending);
     void RemoveScratchFile();
     void Show(std::string_view text, MessageIcon icon);
@@ -95,6 +118,7 @@ private:
     std::filesystem::path folder_;
     TreeHost* host_ = nullptr;
     SlotLists lists_;
+    FittedFiles fitted_;
 };
 
 } // namespace wz

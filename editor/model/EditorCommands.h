@@ -19,6 +19,9 @@ enum CommandId : int {
     ID_HELP_KEY = 32793,
     ID_VIEW_PREVIEW = 32794,
     ID_FILE_EXPORT = 32795,
+    ID_FILE_CHOOSE = 32796,
+    ID_FILE_FIT = 32797,
+    ID_FILE_FIT_ALL = 32798,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,
@@ -43,7 +46,7 @@ struct CommandText {
     std::string_view prompt;
 };
 
-inline constexpr std::array<CommandText, 13> kCommandTexts = {{
+inline constexpr std::array<CommandText, 16> kCommandTexts = {{
     {ID_FILE_RESTORE, "&Restore\tCtrl+R",
      "Restore last copy (Восстановить последнюю копию)\nRestore last copy (Восстановить "
      "последнюю копию)"},
@@ -53,6 +56,15 @@ inline constexpr std::array<CommandText, 13> kCommandTexts = {{
     {ID_FILE_EXPORT, "&Export… (Экспорт)",
      "Write the selected item to a file (Записать выбранный элемент в файл)\nExport "
      "(Экспорт)"},
+    {ID_FILE_CHOOSE, "&Choose File… (Выбрать файл…)",
+     "Choose a file for the selected item (Выбрать файл для выбранного элемента)\nChoose File "
+     "(Выбрать файл)"},
+    {ID_FILE_FIT, "&Fit to Game Picture… (Подогнать…)",
+     "Crop and scale the selected picture to the game's size (Обрезать и масштабировать "
+     "картинку под размер игры)\nFit to Game Picture (Подогнать)"},
+    {ID_FILE_FIT_ALL, "Fit &All Pictures (Подогнать все)",
+     "Fit every new picture the game cannot show (Подогнать все новые картинки, которые игра "
+     "не покажет)\nFit All Pictures (Подогнать все)"},
     {ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents\nExit"},
     {ID_VIEW_PICTURES, "&Pictures (Картинки)\tF2",
      "Change pictures (Изменить картинки)\nChange pictures (Изменить картинки)"},
@@ -83,8 +95,8 @@ struct MenuPopup {
 
 inline constexpr std::array<MenuPopup, 3> kMenu = {{
     {"&File",
-     {ID_FILE_RESTORE, ID_FILE_SAVE_CHANGES, kSeparator, ID_FILE_EXPORT, kSeparator, ID_APP_EXIT,
-      -1}},
+     {ID_FILE_RESTORE, ID_FILE_SAVE_CHANGES, kSeparator, ID_FILE_CHOOSE, ID_FILE_EXPORT,
+      kSeparator, ID_FILE_FIT, ID_FILE_FIT_ALL, kSeparator, ID_APP_EXIT, -1}},
     {"&View",
      {ID_VIEW_PICTURES, ID_VIEW_MUSIC, kSeparator, ID_VIEW_REVERT_CURRENT, kSeparator,
       ID_VIEW_EXPLORER, ID_VIEW_ZOLVIK, kSeparator, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,

@@ -38,6 +38,12 @@ inline constexpr std::string_view kExportDamagedMessage =
 // %s stands for the file the user chose.
 inline constexpr std::string_view kExportWriteMessage =
     "Error: Can't write file %s !\n(Ошибка: Невозможно записать файл %s !)";
+// %s stands for the picture the author brought; the reason follows on a line of its own.
+inline constexpr std::string_view kFitFailedMessage =
+    "Error: Can't fit picture %s to the game !\n(Ошибка: Невозможно подогнать картинку %s !)";
+// %s stands for the lines "path: reason" of the pictures that could not be fitted.
+inline constexpr std::string_view kFitAllFailedMessage =
+    "These pictures could not be fitted:\n%s\n(Эти картинки не удалось подогнать.)";
 inline constexpr std::string_view kDoneMessage =
     "File WinData.stg was updated.\nФайл WinData.stg обновлен.";
 inline constexpr std::string_view kExplorerMessage =

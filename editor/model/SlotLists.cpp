@@ -18,10 +18,10 @@ SlotLists::SlotLists() {
 SlotListRef SlotLists::List(SlotKind kind) {
     if (kind == SlotKind::Pictures) {
         return {u"Images",      pictureStreamNames, pictureLabels,  picturePaths,
-                pictureChanged, picturesDirty,      pictureProblems};
+                pictureChanged, picturesDirty,      pictureProblems, pictureFittedFrom};
     }
-    return {u"Music",     musicStreamNames, musicLabels,  musicPaths,
-            musicChanged, musicDirty,       musicProblems};
+    return {u"Music",     musicStreamNames, musicLabels,   musicPaths,
+            musicChanged, musicDirty,       musicProblems, musicFittedFrom};
 }
 
 std::string SlotLabel(int slotIndex) {
@@ -35,10 +35,19 @@ std::string SlotLabel(int slotIndex) {
     return number + ". ";
 }
 
+std::string SlotLists::PendingName(SlotKind kind, int slot) const {
+    const bool pictures = kind == SlotKind::Pictures;
+    const std::string& from = (pictures ? pictureFittedFrom : musicFittedFrom)[slot];
+    if (from.empty()) {
+        return (pictures ? picturePaths : musicPaths)[slot];
+    }
+    return from + std::string(kFittedMark);
+}
+
 void SlotLists::FormatLabels(SlotKind kind) {
     SlotListRef list = List(kind);
     for (int i = 0; i < kSlotCount; ++i) {
-        list.labels[i] = SlotLabel(i) + list.paths[i];
+        list.labels[i] = SlotLabel(i) + PendingName(kind, i);
     }
 }
 
@@ -50,6 +59,7 @@ int SlotLists::Drop(int first, const std::vector<std::string>& files) {
         list.paths[first + n] = files[n];
         list.changed[first + n] = true;
         list.problems[first + n].clear();
+        list.fittedFrom[first + n].clear();
     }
     list.dirty = true;
     return static_cast<int>(n);
@@ -60,6 +70,7 @@ void SlotLists::Clear(SlotKind kind) {
     for (int i = 0; i < kSlotCount; ++i) {
         list.paths[i].clear();
         list.problems[i].clear();
+        list.fittedFrom[i].clear();
         list.changed[i] = false;
     }
     list.dirty = false;

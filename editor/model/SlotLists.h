@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wz {
@@ -26,6 +27,7 @@ struct SlotListRef {
     SlotFlags& changed;
     bool& dirty;
     SlotStrings& problems;
+    SlotStrings& fittedFrom;
 };
 
 // The members of the view that are not about drawing, in their order of declaration.
@@ -49,23 +51,33 @@ struct SlotLists {
     // nothing is pending; kept beside the path and cleared with it.
     SlotStrings pictureProblems;
     SlotStrings musicProblems;
+    // The author's own picture that the pending file was fitted from, empty unless the pending
+    // file is a fitted game picture (held in the temporary folder); cleared with the path.
+    SlotStrings pictureFittedFrom;
+    SlotStrings musicFittedFrom; // always empty: tracks are never fitted
 
     SlotListRef List(SlotKind kind);
     SlotKind Showing() const { return showingPictures ? SlotKind::Pictures : SlotKind::Music; }
 
+    // What the slot's pending file is to the author: its path, or for a fitted picture the
+    // path of the picture it was fitted from with kFittedMark.
+    std::string PendingName(SlotKind kind, int slot) const;
+
     // Formats the 22 labels of the list afresh from the label table and appends each slot's
-    // pending path: the text of each slot item after a rebuild.
+    // pending name: the text of each slot item after a rebuild.
     void FormatLabels(SlotKind kind);
 
     // Stores the dropped files in the list on show from slot first on; files beyond the last
     // slot are ignored. Marks the list dirty even when no slot was filled. A filled slot's
-    // problem is cleared until its new file has been checked. Returns the number of slots
+    // problem is cleared until its new file has been checked, and it is no longer fitted. Returns the number of slots
     // filled, from first on.
     int Drop(int first, const std::vector<std::string>& files);
 
-    // Empties the paths, problems and flags of one list.
+    // Empties the paths, problems, fitted sources and flags of one list.
     void Clear(SlotKind kind);
 };
+
+inline constexpr std::string_view kFittedMark = " (fitted (подогнана))";
 
 // The label of a slot with nothing pending: "5. ", "21 (Win (Выигрыш)). ", ...
 std::string SlotLabel(int slotIndex);

@@ -72,7 +72,7 @@ SlotBytes ReadSlotBytes(const SlotLists& lists, SlotKind kind, int slot,
     const std::string& path = (pictures ? lists.picturePaths : lists.musicPaths)[slot];
     if (!path.empty()) {
         out.origin = PreviewOrigin::PendingFile;
-        out.where = path;
+        out.where = lists.PendingName(kind, slot);
         ReadPendingFile(path, out);
         return out;
     }

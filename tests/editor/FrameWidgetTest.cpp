@@ -70,7 +70,10 @@ TEST_F(FrameTest, MainWindowPlacementAndCaption) {
 TEST_F(FrameTest, MenuHoldsEveryItemInOrder) {
     ASSERT_TRUE(Start());
     const std::vector<std::pair<QString, QStringList>> expected = {
-        {"&File", {"&Restore\tCtrl+R", "&Save\tCtrl+S", "-", "&Export… (Экспорт)", "-", "E&xit"}},
+        {"&File",
+         {"&Restore\tCtrl+R", "&Save\tCtrl+S", "-", "&Choose File… (Выбрать файл…)",
+          "&Export… (Экспорт)", "-", "&Fit to Game Picture… (Подогнать…)",
+          "Fit &All Pictures (Подогнать все)", "-", "E&xit"}},
         {"&View",
          {"&Pictures (Картинки)\tF2", "&Music (Музыка)\tF3", "-",
           "&Revert current (Восстановить текущее)", "-", "&Explorer (Проводник)\tF4",

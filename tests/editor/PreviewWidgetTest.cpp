@@ -1,4 +1,5 @@
 #include "Canvas.h"
+#include "CropView.h"
 #include "EditorCommands.h"
 #include "EditorWindowFixture.h"
 #include "JpegWriter.h"
@@ -225,6 +226,52 @@ TEST_F(PreviewTest, ATrackThatEndsOffersPlayAgain) {
     EXPECT_TRUE(QTest::qWaitFor([this] { return !preview->player().IsPlaying(); }, 20000));
     EXPECT_TRUE(preview->playButton()->isEnabled());
     EXPECT_FALSE(preview->stopButton()->isEnabled());
+}
+
+// A picture the game cannot show is fitted in the pane: Fit opens the crop frame over the whole
+// picture, a drag moves it, and Fit makes the framed part the slot's game picture.
+TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
+    ASSERT_TRUE(StartEditor());
+    preview->SetPreviewShown(true);
+    const std::string photo = (folder / "photo.jpg").string();
+    WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
+    document->assetUpdate().DropFiles(2, {photo});
+    Select(0);
+    EXPECT_FALSE(frame->action(wz::ID_FILE_FIT)->isEnabled());
+    EXPECT_FALSE(preview->fitButton()->isVisibleTo(preview));
+    Select(2);
+    ASSERT_TRUE(frame->action(wz::ID_FILE_FIT)->isEnabled());
+    ASSERT_TRUE(preview->fitButton()->isVisibleTo(preview));
+
+    QTest::mouseClick(preview->fitButton(), Qt::LeftButton);
+    CropView* crop = preview->cropView();
+    ASSERT_TRUE(preview->fitting());
+    ASSERT_TRUE(crop->isVisible());
+    const wz::media::SourceRect start = crop->Rect();
+    EXPECT_EQ(start.height, 480);
+    // Dragged far to the left, the frame stops at the picture's edge.
+    const wz::PaneRect framed = crop->frame()->FrameInPane();
+    const QPoint from(static_cast<int>(framed.x + framed.width / 2),
+                      static_cast<int>(framed.y + framed.height / 2));
+    QTest::mousePress(crop, Qt::LeftButton, {}, from);
+    QMouseEvent move(QEvent::MouseMove, QPointF(from - QPoint(400, 0)),
+                     crop->mapToGlobal(QPointF(from - QPoint(400, 0))), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(crop, &move);
+    QTest::mouseRelease(crop, Qt::LeftButton, {}, from - QPoint(400, 0));
+    EXPECT_EQ(crop->Rect().x, 0);
+
+    QTest::mouseClick(preview->applyButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(preview->fitting());
+    const wz::SlotLists& lists = document->lists();
+    EXPECT_EQ(lists.pictureFittedFrom[2], photo);
+    EXPECT_EQ(lists.pictureProblems[2], "");
+    EXPECT_EQ(SlotText(2), QString::fromStdString("3. " + photo + " (fitted (подогнана))"));
+    EXPECT_EQ(preview->pictureLabel()->pixmap().width(), 296);
+    // The fitted picture can be framed again, from the author's picture.
+    EXPECT_TRUE(preview->fitButton()->isVisibleTo(preview));
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 } // namespace

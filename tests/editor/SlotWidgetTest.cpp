@@ -133,9 +133,10 @@ TEST_F(SlotWidgetTest, ExportFromTheFileMenuAndFromASlotsContextMenu) {
     QApplication::sendEvent(view->viewport(), &menuEvent);
     EXPECT_EQ(view->selectedSlot(), 21);
     ASSERT_TRUE(view->slotMenu()->isVisible());
-    ASSERT_EQ(view->slotMenu()->actions(), QList<QAction*>{exportAction});
+    ASSERT_EQ(view->slotMenu()->actions(),
+              (QList<QAction*>{frame->action(wz::ID_FILE_CHOOSE), exportAction}));
     answer = QString::fromStdString((folder / "titles.mid").string());
-    view->slotMenu()->actions().first()->trigger();
+    view->slotMenu()->actions().last()->trigger();
     view->slotMenu()->close();
     EXPECT_EQ(proposed.last(), QDir::current().filePath("Titles.mid"));
     EXPECT_EQ(ReadFile(folder / "titles.mid"), stored.at("Music/Titles"));
@@ -146,6 +147,40 @@ TEST_F(SlotWidgetTest, ExportFromTheFileMenuAndFromASlotsContextMenu) {
     QApplication::sendEvent(view->viewport(), &onRoot);
     EXPECT_FALSE(view->slotMenu()->isVisible());
     EXPECT_TRUE(sink.shown.empty());
+}
+
+// Choose File is a drop of the one chosen file on the current slot, filtered by the list.
+TEST_F(SlotWidgetTest, ChooseFileTakesTheFileAsADropOnTheSlotWould) {
+    std::vector<wz::SlotKind> asked;
+    QString answer;
+    view->SetSourceFileChooser([&](wz::SlotKind kind) {
+        asked.push_back(kind);
+        return answer;
+    });
+    const std::string small = Source("small.jpg", JpegPicture(100, 80));
+    Press(3);
+    frame->action(wz::ID_FILE_CHOOSE)->trigger(); // cancelled: nothing changes
+    EXPECT_FALSE(document->lists().picturesDirty);
+    answer = QString::fromStdString(small);
+    frame->action(wz::ID_FILE_CHOOSE)->trigger();
+
+    wztest::RecordingSink otherSink;
+    wz::AssetUpdate dropped(otherSink, folder.path());
+    dropped.DropFiles(3, {small});
+    const wz::SlotLists& lists = document->lists();
+    EXPECT_EQ(lists.picturePaths, dropped.lists().picturePaths);
+    EXPECT_EQ(lists.pictureChanged, dropped.lists().pictureChanged);
+    EXPECT_EQ(lists.pictureProblems, dropped.lists().pictureProblems);
+    EXPECT_TRUE(lists.picturesDirty && !lists.musicDirty);
+    EXPECT_EQ(SlotText(3), "4. " + answer);
+    EXPECT_TRUE(Warned(3));
+    EXPECT_EQ(Status(), "picture is 100 x 80, the game needs 296 x 432");
+
+    QTest::keyClick(view, Qt::Key_F3);
+    answer.clear();
+    frame->action(wz::ID_FILE_CHOOSE)->trigger();
+    EXPECT_EQ(asked, (std::vector{wz::SlotKind::Pictures, wz::SlotKind::Pictures,
+                                  wz::SlotKind::Music}));
 }
 
 } // namespace

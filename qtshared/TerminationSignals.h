@@ -1,7 +1,7 @@
 #pragma once
 
-// SIGTERM, SIGINT and SIGHUP turned into a call on the game's thread, so that a terminal, a
-// session ending or a launcher stopping the game takes the ordinary way out: music closed,
+// SIGTERM, SIGINT and SIGHUP turned into a call on the program's thread, so that a terminal, a
+// session ending or a launcher stopping the program takes the ordinary way out: music closed,
 // temporary files removed. The handler itself only writes the signal's number into a pipe; a
 // QSocketNotifier on the other end makes the call from the event loop.
 //
