@@ -63,7 +63,6 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     // Room for a whole frame-sized picture beside a vertical scroll bar; larger pictures
     // scroll, and the pane's width never follows what it shows. The window grows as tall as
     // the picture needs.
-    // The pane is large enough to show a game picture whole.
     scroll_->setMinimumSize(wz::kFrameWidth + 2 * scroll_->frameWidth() +
                                 style()->pixelMetric(QStyle::PM_ScrollBarExtent),
                             wz::kFrameHeight + 2 * scroll_->frameWidth());
