@@ -1,6 +1,6 @@
 #include "CropFrame.h"
 
-#include "MediaChecks.h"
+#include "FrameSize.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,7 @@ namespace wz {
 
 namespace {
 
-constexpr double kShape = double(media::kBackgroundHeight) / media::kBackgroundWidth;
+constexpr double kShape = double(kFrameHeight) / kFrameWidth;
 
 } // namespace
 
