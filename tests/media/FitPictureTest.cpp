@@ -20,9 +20,9 @@
 namespace {
 
 using namespace wz::media;
+using vips::VImage;
 using wz::kFrameHeight;
 using wz::kFrameWidth;
-using vips::VImage;
 using Bytes = std::vector<std::uint8_t>;
 
 // The upright test picture: the frame's shape at half its size, mid grey, with a red square in
@@ -61,33 +61,18 @@ VImage Opaque(const VImage& picture) {
 
 // The picture stored as a JPEG with the EXIF orientation that turns it upright again.
 Bytes OrientedJpeg(int orientation) {
-    VImage stored = Opaque(MarkedPicture());
-    switch (orientation) {
-    case 2:
-        stored = stored.fliphor();
-        break;
-    case 3:
-        stored = stored.rot180();
-        break;
-    case 4:
-        stored = stored.flipver();
-        break;
-    case 5:
-        stored = stored.rot90().fliphor();
-        break; // transposed
-    case 6:
-        stored = stored.rot270();
-        break;
-    case 7:
-        stored = stored.rot90().flipver();
-        break; // transversed
-    case 8:
-        stored = stored.rot90();
-        break;
-    default:
-        break;
-    }
-    stored = stored.copy();
+    using Store = VImage (*)(const VImage&);
+    constexpr Store kStored[] = {
+        [](const VImage& p) { return p; },
+        [](const VImage& p) { return p.fliphor(); },
+        [](const VImage& p) { return p.rot180(); },
+        [](const VImage& p) { return p.flipver(); },
+        [](const VImage& p) { return p.rot90().fliphor(); }, // transposed
+        [](const VImage& p) { return p.rot270(); },
+        [](const VImage& p) { return p.rot90().flipver(); }, // transversed
+        [](const VImage& p) { return p.rot90(); },
+    };
+    VImage stored = kStored[orientation - 1](Opaque(MarkedPicture())).copy();
     stored.set(VIPS_META_ORIENTATION, orientation);
     return Blob(stored.jpegsave_buffer(VImage::option()->set("Q", 95)));
 }
@@ -112,10 +97,6 @@ Bytes Converted(const Bytes& png, const std::string& type) {
                   {"convert", (folder / "in.png").string(), type + ":" + out.string()}),
               0);
     return ReadFile(out);
-}
-
-std::vector<double> PixelAt(const VImage& image, int x, int y) {
-    return image.getpoint(x, y);
 }
 
 bool Near(const std::vector<double>& pixel, std::vector<double> colour, double tolerance) {
@@ -190,13 +171,12 @@ TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
 
         // The fitted picture is the source at twice its size: the red corner stays top left.
         const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
-        EXPECT_TRUE(Near(PixelAt(fitted, 30, 30), {255, 0, 0}, format.redTolerance));
-        EXPECT_TRUE(Near(PixelAt(fitted, kFrameWidth - 30, 30), {128, 128, 128}, 20));
-        EXPECT_TRUE(Near(PixelAt(fitted, 30, kFrameHeight - 30), {128, 128, 128}, 20));
+        EXPECT_TRUE(Near(fitted.getpoint(30, 30), {255, 0, 0}, format.redTolerance));
+        EXPECT_TRUE(Near(fitted.getpoint(kFrameWidth - 30, 30), {128, 128, 128}, 20));
+        EXPECT_TRUE(Near(fitted.getpoint(30, kFrameHeight - 30), {128, 128, 128}, 20));
         const std::vector<double> corner =
             format.transparent ? std::vector<double>{0, 0, 0} : std::vector<double>{255, 255, 255};
-        EXPECT_TRUE(
-            Near(PixelAt(fitted, kFrameWidth - 30, kFrameHeight - 30), corner, 20));
+        EXPECT_TRUE(Near(fitted.getpoint(kFrameWidth - 30, kFrameHeight - 30), corner, 20));
     }
 }
 
@@ -230,9 +210,8 @@ TEST(FitPicture, RectangleCropKeepsThePartTheCallerChose) {
     FitOptions options{.crop = CropMode::Rectangle, .rect = {0, 0, kMark, kMark}};
     ASSERT_EQ(FitPicture(source, options, jpeg), "");
     const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
-    EXPECT_TRUE(Near(PixelAt(fitted, 10, 10), {255, 0, 0}, 40));
-    EXPECT_TRUE(
-        Near(PixelAt(fitted, kFrameWidth - 10, kFrameHeight - 10), {255, 0, 0}, 40));
+    EXPECT_TRUE(Near(fitted.getpoint(10, 10), {255, 0, 0}, 40));
+    EXPECT_TRUE(Near(fitted.getpoint(kFrameWidth - 10, kFrameHeight - 10), {255, 0, 0}, 40));
 
     options.rect = {kWidth - 10, 0, 20, 20};
     EXPECT_NE(FitPicture(source, options, jpeg).find("does not lie inside"), std::string::npos);

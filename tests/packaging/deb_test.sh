@@ -26,7 +26,7 @@ esac
 field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//' >"$scratch/depends"
 duplicates=$(sort "$scratch/depends" | uniq -d)
 [ -z "$duplicates" ] || fail "Depends names $duplicates twice"
-for package in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins libturbojpeg0 \
+for package in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins libturbojpeg0 libvips42 \
     libsdl2-mixer-2.0-0 libfluidsynth3 timgm6mb-soundfont; do
     grep -qx "$package" "$scratch/depends" || fail "Depends lacks $package: $(field Depends)"
 done

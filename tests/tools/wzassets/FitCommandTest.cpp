@@ -12,7 +12,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -65,8 +64,6 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
     WriteFile(pdf, {'%', 'P', 'D', 'F', '-', '1', '.', '4', '\n'});
     const std::string link = (folder / "link.png").string();
     ASSERT_EQ(::link(photo.c_str(), link.c_str()), 0);
-    const std::string fifo = (folder / "fifo").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
     const struct {
         std::vector<std::string> args;
@@ -81,9 +78,8 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
         {{"fit", photo, out, "--quality", "0"}, 2, "Usage: wzassets fit"},
         {{"fit", photo}, 2, "Usage: wzassets fit"},
         {{"fit", pdf, out}, 1, "not a picture this program reads"},
-        {{"fit", photo, photo}, 1, "the output and the input are the same file"},
-        {{"fit", photo, link}, 1, "the output and the input are the same file"},
-        {{"fit", photo, fifo}, 1, "is not a regular file; nothing written"},
+        {{"fit", photo, photo}, 1, "are the same file"},
+        {{"fit", photo, link}, 1, "are the same file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.back());
@@ -98,8 +94,7 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
             EXPECT_TRUE(IsGamePicture(out));
     }
     EXPECT_EQ(ReadFile(photo), photoBytes) << "the input is never written over";
-    EXPECT_TRUE(fs::is_fifo(fifo));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 4)
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 3)
         << "no scratch file left";
 }
 
