@@ -205,7 +205,7 @@ TEST_F(BuildCommand, CommandLinesItDoesNotUnderstand) {
                                                {"build", "a", "--from", "x", "--from", "y"}}) {
         const ToolRun r = Tool(args);
         EXPECT_EQ(r.code, 2);
-        EXPECT_EQ(r.err, "Usage: wzassets build OUT [--from DIR] [--quiet]\n");
+        EXPECT_EQ(r.err, "Usage: wzassets build OUT [--from DIR [--fit]] [--quiet]\n");
     }
 }
 
