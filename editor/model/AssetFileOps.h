@@ -3,18 +3,15 @@
 // File-level steps around the asset file: its read-only mark and the final move of the
 // compacted scratch copy over it.
 
+#include "OutputFile.h"
+
 #include <filesystem>
-#include <system_error>
 
 namespace wz {
 
 // Makes the file writable for its owner when it is not; other permission bits stay.
 // False when the file does not exist or its mode cannot be changed.
 bool RemoveReadOnlyMark(const std::filesystem::path& file);
-
-// Flushes a file's written data to the disk; the system's error when it cannot be opened or
-// flushed (a full disk can show only here).
-std::error_code FlushToDisk(const std::filesystem::path& file);
 
 // Moves scratch over target in one atomic rename, so that a failure or crash leaves either the
 // old or the new complete file under the target's name, never neither. The scratch copy takes

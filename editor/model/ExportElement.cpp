@@ -1,13 +1,10 @@
 #include "ExportElement.h"
 
-#include "AssetFileOps.h"
 #include "CfbCheck.h"
 #include "CfbErrors.h"
 #include "CompoundStorage.h"
 #include "EditorTexts.h"
-
-#include <fstream>
-#include <unistd.h>
+#include "OutputFile.h"
 
 namespace wz {
 
@@ -77,31 +74,6 @@ bool ReadStoredElement(const fs::path& assetFile, const SlotLists& lists, SlotKi
     return true;
 }
 
-bool WriteWholeFile(const fs::path& target, std::span<const std::uint8_t> bytes,
-                    std::string& reason) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const fs::path temporary =
-        folder / ("." + target.filename().string() + ".part" + std::to_string(::getpid()));
-    std::error_code ec;
-    try {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            reason = "the file cannot be created or written";
-            fs::remove(temporary, ec);
-            return false;
-        }
-        MoveOver(temporary, target);
-    } catch (const fs::filesystem_error& e) {
-        reason = e.code().message();
-        fs::remove(temporary, ec);
-        return false;
-    }
-    return true;
-}
-
 bool ExportSlot(MessageBoxSink& messages, const fs::path& assetFile, const SlotLists& lists,
                 SlotKind kind, int slot, const fs::path& target) {
     const auto fail = [&](std::string_view pattern, const std::string& name,
@@ -114,6 +86,9 @@ bool ExportSlot(MessageBoxSink& messages, const fs::path& assetFile, const SlotL
                               MessageOwner::ActiveWindow});
         return false;
     };
+    if (IsSameFile(assetFile, target)) {
+        return fail(kExportWriteMessage, target.string(), SameFileText(assetFile, target));
+    }
     std::vector<std::uint8_t> bytes;
     std::string reason;
     if (!ReadStoredElement(assetFile, lists, kind, slot, bytes, reason)) {

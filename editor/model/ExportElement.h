@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -28,14 +27,9 @@ bool ReadStoredElement(const std::filesystem::path& assetFile, const SlotLists& 
                        SlotKind kind, int slot, std::vector<std::uint8_t>& bytes,
                        std::string& reason);
 
-// Writes the bytes to a temporary file beside the target, flushes it and renames it over the
-// target: the target is the old file or the whole new one, never a part. False, with the
-// reason, when that fails; the temporary file is then removed.
-bool WriteWholeFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
-                    std::string& reason);
-
-// Export of one slot: reads the element and writes it to the target, or shows why not. True
-// when the target holds the element.
+// Export of one slot: reads the element and writes it whole to the target (see OutputFile.h),
+// or shows why not. A target that is the asset file itself is refused: the element would
+// take the place of the file it came from. True when the target holds the element.
 bool ExportSlot(MessageBoxSink& messages, const std::filesystem::path& assetFile,
                 const SlotLists& lists, SlotKind kind, int slot,
                 const std::filesystem::path& target);

@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
 #include "MessageBox.h"
+#include "OutputFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -32,21 +33,6 @@ std::int32_t GetInt32(const std::uint8_t* at) {
         bits |= static_cast<std::uint32_t>(at[i]) << (8 * i);
     }
     return static_cast<std::int32_t>(bits);
-}
-
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t length) {
-    while (length > 0) {
-        const ssize_t written = ::write(fd, bytes, length);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes += written;
-        length -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 } // namespace
@@ -134,25 +120,14 @@ bool KeepDamagedSettingsFile(const std::filesystem::path& file) {
 
 bool WriteSettingsFile(const std::filesystem::path& file, const GameState& state) {
     const SettingsBytes bytes = EncodeSettings(state);
-    std::filesystem::path folder = file.parent_path();
-    if (folder.empty()) {
-        folder = ".";
-    }
     // The new file is written whole beside the old one and renamed over it in one step, so a
-    // failure at any point leaves the old settings as they were.
-    std::string scratch = (folder / (file.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(scratch.data());
-    if (fd < 0) {
-        return false;
-    }
-    const bool written =
-        ::fchmod(fd, 0644) == 0 && WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(scratch.c_str(), file.c_str()) != 0) {
-        ::unlink(scratch.c_str());
-        return false;
-    }
-    return true;
+    // failure at any point leaves the old settings as they were. Whatever else holds the name
+    // (a pipe, a link to a device) is the game's file to replace, not to write through.
+    OutputOptions options;
+    options.mode = std::filesystem::perms(0644);
+    options.replaceName = true;
+    std::string reason;
+    return WriteWholeFile(file, bytes, reason, options);
 }
 
 bool SaveSettings(const GameState& state, MessageBoxSink& messages,

@@ -163,6 +163,24 @@ TEST_F(ExportTest, AFileThatCannotBeWrittenIsReportedAndLeavesNothing) {
     }
 }
 
+// Export onto the asset file itself, by any name, would put the element in the file's place.
+TEST_F(ExportTest, TheAssetFileItselfIsRefusedAsTarget) {
+    fs::create_symlink(asset, folder / "link.stg");
+    const Bytes before = ReadFile(asset);
+    for (const fs::path& target : {asset, folder / "link.stg", folder / "." / "WinData.stg"}) {
+        SCOPED_TRACE(target.string());
+        sink.shown.clear();
+        EXPECT_FALSE(Export(SlotKind::Pictures, 0, target));
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0].text, "Error: Can't write file " + target.string() +
+                                          " !\n(Ошибка: Невозможно записать файл " +
+                                          target.string() + " !)\n'" + asset.string() + "' and '" +
+                                          target.string() + "' are the same file");
+        EXPECT_EQ(ReadFile(asset), before);
+    }
+    EXPECT_TRUE(fs::is_symlink(folder / "link.stg"));
+}
+
 TEST_F(ExportTest, AMissingAssetFileIsReported) {
     fs::remove(asset);
     EXPECT_FALSE(Export(SlotKind::Music, 0, folder / "Love1.mid"));

@@ -3,7 +3,7 @@
 #include "CfbErrors.h"
 #include "CfbStorage.h"
 #include "DefaultContent.h"
-#include "ScratchFileGuard.h"
+#include "OutputFile.h"
 #include "WzAssets.h"
 
 #include <algorithm>
@@ -13,10 +13,8 @@
 #include <map>
 #include <memory>
 #include <ostream>
-#include <sys/stat.h>
 #include <system_error>
 #include <thread>
-#include <unistd.h>
 
 namespace wz::assets {
 
@@ -164,6 +162,21 @@ bool WriteTree(const fs::path& path, const std::vector<BuiltElement>& elements,
     return true;
 }
 
+// The source file in from that is the file output, if any: the build would put itself in its
+// place. A folder that cannot be read has none here; CollectElements says why it fails.
+std::optional<fs::path> SourceThatIs(const fs::path& from, const fs::path& output) {
+    std::map<std::pair<std::u16string, std::u16string>, fs::path> found;
+    std::vector<fs::path> ignored;
+    std::string error;
+    FindSources(from, found, ignored, error);
+    for (const auto& [element, source] : found) {
+        if (IsSameFile(source, output)) {
+            return source;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 bool CollectElements(const std::optional<fs::path>& from, std::vector<BuiltElement>& elements,
@@ -200,35 +213,21 @@ bool CollectElements(const std::optional<fs::path>& from, std::vector<BuiltEleme
 
 bool WriteAssetFile(const fs::path& out, const std::vector<BuiltElement>& elements,
                     std::string& error) {
-    // The scratch file lies beside OUT, so that the final rename stays on one file system.
-    const fs::path folder = out.has_parent_path() ? out.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + out.filename().string() + ".XXXXXX")).string();
     // A build stopped from the terminal or by the session ending takes its scratch file along.
-    ScratchFileGuard guard;
-    const int fd = guard.Create(pattern);
-    if (fd < 0) {
-        error = "cannot write in " + folder.string() + ": " + std::strerror(errno);
+    OutputFile output(out, {std::nullopt, true});
+    if (const std::error_code ec = output.Open()) {
+        const fs::path folder = out.has_parent_path() ? out.parent_path() : fs::path(".");
+        error = "cannot write in " + folder.string() + ": " + ec.message();
         return false;
     }
-    // mkstemp makes the file private; the asset file gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    ::close(fd);
-    const fs::path scratch = pattern;
-    const bool written = WriteTree(scratch, elements, error);
-    return guard.Finish([&] {
-        if (!written) {
-            return false;
-        }
-        std::error_code ec;
-        fs::rename(scratch, out, ec);
-        if (ec) {
-            error = "cannot replace " + out.string() + ": " + ec.message();
-            return false;
-        }
-        return true;
-    });
+    if (!WriteTree(output.path(), elements, error)) {
+        return false;
+    }
+    if (const std::error_code ec = output.Commit()) {
+        error = "cannot replace " + out.string() + ": " + ec.message();
+        return false;
+    }
+    return true;
 }
 
 int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -252,6 +251,12 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::vector<BuiltElement> elements;
     std::vector<fs::path> ignored;
     std::string error;
+    if (from) {
+        if (const std::optional<fs::path> source = SourceThatIs(*from, *target)) {
+            err << "wzassets: " << SameFileText(*source, *target) << "\n";
+            return 1;
+        }
+    }
     if (!CollectElements(from, elements, ignored, error)) {
         return Fail(err, target->string(), error + "; nothing written");
     }

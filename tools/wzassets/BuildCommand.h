@@ -4,6 +4,7 @@
 // DIR/<storage>/<name>.<extension> when such a file exists, byte for byte, and is generated
 // otherwise. All sources are read before anything is written, and the file is written beside
 // OUT under a scratch name and renamed over OUT at the end, so a failure leaves OUT as it was.
+// An OUT that is one of the source files is refused: the build would put itself in its place.
 
 #include <cstdint>
 #include <filesystem>

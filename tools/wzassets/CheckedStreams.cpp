@@ -1,6 +1,7 @@
 #include "CheckedStreams.h"
 
 #include "CfbErrors.h"
+#include "OutputFile.h"
 #include "WzAssets.h"
 
 #include <fstream>
@@ -63,8 +64,13 @@ int CopyStream(cfb::Stream& stream, std::ostream& sink) {
 
 bool WriteStreamFile(cfb::Stream& stream, const std::string& source,
                      const std::filesystem::path& target, std::string& what, std::string& why) {
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (!file) {
+    // An interrupted command takes its temporary file along; the target stays as it was.
+    OutputFile output(target, {std::nullopt, true});
+    std::ofstream file;
+    if (!output.Open()) {
+        file.open(output.path(), std::ios::binary | std::ios::trunc);
+    }
+    if (!file.is_open()) {
         what = target.string();
         why = "cannot be created";
         return false;
@@ -72,21 +78,20 @@ bool WriteStreamFile(cfb::Stream& stream, const std::string& source,
     if (int r = CopyStream(stream, file); r != cfb::kOk) {
         what = source;
         why = cfb::ErrorText(r);
+        return false;
     }
     file.close();
-    if (why.empty() && !file) {
+    if (!file) {
         what = target.string();
         why = "write failed";
+        return false;
     }
-    if (why.empty()) {
-        return true;
+    if (const std::error_code ec = output.Commit()) {
+        what = target.string();
+        why = "cannot be replaced: " + ec.message();
+        return false;
     }
-    // Only a file of our own making goes; OUT may also be a device such as /dev/null.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(target, ec)) {
-        std::filesystem::remove(target, ec);
-    }
-    return false;
+    return true;
 }
 
 } // namespace wz::assets

@@ -28,7 +28,8 @@ std::string ChainFault(const cfb::CheckReport& report, const std::string& path);
 // shows in the sink's state).
 int CopyStream(cfb::Stream& stream, std::ostream& sink);
 
-// Writes the stream into the file target, leaving no partial file behind. On failure returns
+// Writes the stream whole into the file target through a temporary file beside it (see
+// OutputFile.h): a failure leaves target as it was and no partial file. On failure returns
 // false with what (source, the stream's name, or target) and why set.
 bool WriteStreamFile(cfb::Stream& stream, const std::string& source,
                      const std::filesystem::path& target, std::string& what, std::string& why);

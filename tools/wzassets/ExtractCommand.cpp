@@ -3,6 +3,7 @@
 
 #include "CfbStorage.h"
 #include "CheckedStreams.h"
+#include "OutputFile.h"
 #include "WzAssets.h"
 
 #include <ostream>
@@ -16,6 +17,11 @@ int RunExtract(const std::vector<std::string>& args, std::ostream& out, std::ost
     const std::string& file = args[0];
     const std::string& path = args[1];
     const std::string& target = args[2];
+    // The rename that writes OUT would put the stream in the place of the file it comes from.
+    if (target != "-" && IsSameFile(file, target)) {
+        err << "wzassets: " << SameFileText(file, target) << "\n";
+        return 1;
+    }
     std::shared_ptr<cfb::Storage> root;
     if (int r = cfb::OpenCompoundFile(file, cfb::kModeRead | cfb::kShareDenyWrite, root);
         r != cfb::kOk) {

@@ -6,6 +6,7 @@
 #include "CheckedStreams.h"
 #include "DefaultContent.h"
 #include "LevelNames.h"
+#include "OutputFile.h"
 #include "WzAssets.h"
 
 #include <algorithm>
@@ -25,6 +26,11 @@ const char* ExtensionOf(std::u16string_view storage) {
         return ".jpg";
     }
     return storage == kSoundStorage ? ".wav" : ".mid";
+}
+
+// Where the element's file goes below DIR.
+fs::path TargetOf(const fs::path& folder, const content::AssetElement& e) {
+    return folder / ToUtf8(e.storage) / (ToUtf8(e.name) + ExtensionOf(e.storage));
 }
 
 // A name fit for a message: control characters (such as the 0x01 that some writers start the
@@ -120,6 +126,11 @@ int RunUnpack(const std::vector<std::string>& args, std::ostream& out, std::ostr
             return Fail(err, file + ": " + path,
                         cfb::ErrorText(r) + std::string("; nothing written"));
         }
+        // Written over, the asset file would be lost halfway through its own unpacking.
+        if (const fs::path target = TargetOf(folder, e); IsSameFile(file, target)) {
+            err << "wzassets: " << SameFileText(file, target) << "; nothing written\n";
+            return 1;
+        }
         present.push_back(&e);
     }
     std::vector<std::string> leftOut;
@@ -135,7 +146,7 @@ int RunUnpack(const std::vector<std::string>& args, std::ostream& out, std::ostr
             return Fail(err, sub.string(), "cannot be created: " + ec.message());
         }
         const std::string path = ToUtf8(e->storage) + "/" + ToUtf8(e->name);
-        const fs::path target = sub / (ToUtf8(e->name) + ExtensionOf(e->storage));
+        const fs::path target = TargetOf(folder, *e);
         std::shared_ptr<cfb::Stream> stream;
         std::string what;
         std::string why;

@@ -9,8 +9,14 @@
 
 #include <functional>
 #include <string>
+#include <sys/types.h>
 
-namespace wz::assets {
+namespace wz {
+
+// Makes a new file from pattern, whose last six characters "XXXXXX" become a name no file has
+// yet, as mkstemp does, but with the given permissions less the umask. Returns its open
+// descriptor, or -1 with errno set.
+int CreateScratchFile(std::string& pattern, mode_t mode);
 
 class ScratchFileGuard {
 public:
@@ -19,9 +25,9 @@ public:
     ScratchFileGuard(const ScratchFileGuard&) = delete;
     ScratchFileGuard& operator=(const ScratchFileGuard&) = delete;
 
-    // Makes the file as mkstemp does from pattern, and guards it from the moment it exists.
+    // Makes the file as CreateScratchFile does, and guards it from the moment it exists.
     // Returns its open descriptor, or -1 with errno set.
-    int Create(std::string& pattern);
+    int Create(std::string& pattern, mode_t mode = 0600);
 
     // Runs the last step (the rename over the output) with the signals held back, removes the
     // file when the step fails, and stops guarding. A signal that came meanwhile ends the
@@ -35,4 +41,4 @@ private:
     bool guarding_ = false;
 };
 
-} // namespace wz::assets
+} // namespace wz

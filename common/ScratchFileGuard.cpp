@@ -5,10 +5,13 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <random>
 #include <signal.h>
+#include <string_view>
 #include <unistd.h>
 
-namespace wz::assets {
+namespace wz {
 namespace {
 
 constexpr int kSignals[3] = {SIGTERM, SIGINT, SIGHUP};
@@ -49,12 +52,34 @@ private:
 
 } // namespace
 
+int CreateScratchFile(std::string& pattern, mode_t mode) {
+    constexpr std::string_view kLetters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    constexpr std::string_view kPlaceholder = "XXXXXX";
+    if (!pattern.ends_with(kPlaceholder)) {
+        errno = EINVAL;
+        return -1;
+    }
+    static thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (std::size_t i = pattern.size() - kPlaceholder.size(); i < pattern.size(); ++i) {
+            pattern[i] = kLetters[pick(random)];
+        }
+        const int fd = ::open(pattern.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
 ScratchFileGuard::~ScratchFileGuard() {
     const HeldSignals held;
     Stop();
 }
 
-int ScratchFileGuard::Create(std::string& pattern) {
+int ScratchFileGuard::Create(std::string& pattern, mode_t mode) {
     if (guarding_ || pattern.size() >= sizeof guardedPath) {
         errno = guarding_ ? EBUSY : ENAMETOOLONG;
         return -1;
@@ -62,7 +87,7 @@ int ScratchFileGuard::Create(std::string& pattern) {
     // Held back until the file and its guard are both in place, so a signal finds either
     // neither or both.
     const HeldSignals held;
-    const int fd = ::mkstemp(pattern.data());
+    const int fd = CreateScratchFile(pattern, mode);
     if (fd < 0) {
         return -1;
     }
@@ -109,4 +134,4 @@ void ScratchFileGuard::Stop() {
     guarding_ = false;
 }
 
-} // namespace wz::assets
+} // namespace wz
