@@ -51,6 +51,9 @@ public:
     // The open root storage, or nullptr; used for the whole-tree copy:
     //   main.Root()->CopyTo(*scratch.Root()) == 0
     cfb::Storage* Root() const;
+    // Whether a child storage is open: after a failure, tells a failed open of the storage
+    // from a failure inside it.
+    bool StorageOpen() const { return child_ != nullptr; }
 
     bool failed() const { return failed_; }
     // The engine's result code of the last operation (CfbErrors.h); 0 after a success. Its
