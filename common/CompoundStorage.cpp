@@ -8,10 +8,6 @@ namespace wz {
 
 namespace {
 
-static_assert(STGM_READ == cfb::kModeRead && STGM_READWRITE == cfb::kModeReadWrite &&
-              STGM_SHARE_EXCLUSIVE == cfb::kShareExclusive &&
-              STGM_SHARE_DENY_WRITE == cfb::kShareDenyWrite && STGM_CREATE == cfb::kModeCreate);
-
 std::uint32_t ChildMode(bool readOnly) {
     return readOnly ? (STGM_READ | STGM_SHARE_EXCLUSIVE) : (STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
 }

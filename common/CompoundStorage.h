@@ -5,6 +5,8 @@
 // root, and one current stream in that child storage, plus the result of the last operation.
 // Every open is direct: what is written is in the file when the call returns.
 
+#include "CfbModes.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -18,12 +20,12 @@ class Stream;
 
 namespace wz {
 
-// Open modes, with the values of the structured-storage flags they stand for.
-inline constexpr std::uint32_t STGM_READ = 0x0;
-inline constexpr std::uint32_t STGM_READWRITE = 0x2;
-inline constexpr std::uint32_t STGM_SHARE_EXCLUSIVE = 0x10;
-inline constexpr std::uint32_t STGM_SHARE_DENY_WRITE = 0x20;
-inline constexpr std::uint32_t STGM_CREATE = 0x1000;
+// The open modes under their structured-storage names: the engine's own values.
+inline constexpr std::uint32_t STGM_READ = cfb::kModeRead;
+inline constexpr std::uint32_t STGM_READWRITE = cfb::kModeReadWrite;
+inline constexpr std::uint32_t STGM_SHARE_EXCLUSIVE = cfb::kShareExclusive;
+inline constexpr std::uint32_t STGM_SHARE_DENY_WRITE = cfb::kShareDenyWrite;
+inline constexpr std::uint32_t STGM_CREATE = cfb::kModeCreate;
 
 class CompoundStorage {
 public:
