@@ -153,6 +153,20 @@ bool CompoundStorage::Result(int code) {
     return !failed_;
 }
 
+bool CompoundStorage::CopyTo(CompoundStorage& dest,
+                             std::span<const cfb::StreamReplacement> replacements) {
+    if (!root_ || !dest.root_) {
+        return Result(cfb::kErrReverted);
+    }
+    return Result(root_->CopyTo(*dest.root_, replacements));
+}
+
+void CompoundStorage::SkipSyncOnClose() {
+    if (root_) {
+        root_->SkipSyncOnClose();
+    }
+}
+
 cfb::Storage* CompoundStorage::Root() const {
     return root_.get();
 }

@@ -10,12 +10,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
 namespace cfb {
 class Storage;
 class Stream;
+struct StreamReplacement;
 } // namespace cfb
 
 namespace wz {
@@ -50,8 +52,13 @@ public:
     // Opens the stream read-only in the current child storage and reads it whole into out.
     bool ReadWholeStream(std::u16string_view name, std::vector<std::uint8_t>& out);
 
-    // The open root storage, or nullptr; used for the whole-tree copy:
-    //   main.Root()->CopyTo(*scratch.Root()) == 0
+    // Copies the whole tree of this open file compactly into dest, a new empty file open
+    // read-write, with the given streams in place of the stored ones.
+    bool CopyTo(CompoundStorage& dest, std::span<const cfb::StreamReplacement> replacements);
+    // The file is not flushed when it closes: its caller flushes it, or supersedes it.
+    void SkipSyncOnClose();
+
+    // The open root storage, or nullptr.
     cfb::Storage* Root() const;
     // Whether a child storage is open: after a failure, tells a failed open of the storage
     // from a failure inside it.
