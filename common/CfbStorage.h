@@ -5,6 +5,7 @@
 // Writes are direct: what a call wrote is in the file when it returns.
 
 #include "CfbErrors.h"
+#include "CfbModes.h"
 
 #include <array>
 #include <cstdint>
@@ -18,13 +19,6 @@
 namespace cfb {
 
 class CompoundFile;
-
-// Mode flags, with the values of the structured-storage flags they stand for.
-inline constexpr std::uint32_t kModeRead = 0x0;
-inline constexpr std::uint32_t kModeReadWrite = 0x2;
-inline constexpr std::uint32_t kShareExclusive = 0x10;
-inline constexpr std::uint32_t kShareDenyWrite = 0x20;
-inline constexpr std::uint32_t kModeCreate = 0x1000;
 
 struct ElementInfo {
     std::u16string name;

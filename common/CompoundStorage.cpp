@@ -8,10 +8,6 @@ namespace wz {
 
 namespace {
 
-static_assert(STGM_READ == cfb::kModeRead && STGM_READWRITE == cfb::kModeReadWrite &&
-              STGM_SHARE_EXCLUSIVE == cfb::kShareExclusive &&
-              STGM_SHARE_DENY_WRITE == cfb::kShareDenyWrite && STGM_CREATE == cfb::kModeCreate);
-
 std::uint32_t ChildMode(bool readOnly) {
     return readOnly ? (STGM_READ | STGM_SHARE_EXCLUSIVE) : (STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
 }
@@ -155,6 +151,20 @@ bool CompoundStorage::Result(int code) {
     result_ = code;
     failed_ = code != cfb::kOk;
     return !failed_;
+}
+
+bool CompoundStorage::CopyTo(CompoundStorage& dest,
+                             std::span<const cfb::StreamReplacement> replacements) {
+    if (!root_ || !dest.root_) {
+        return Result(cfb::kErrReverted);
+    }
+    return Result(root_->CopyTo(*dest.root_, replacements));
+}
+
+void CompoundStorage::SkipSyncOnClose() {
+    if (root_) {
+        root_->SkipSyncOnClose();
+    }
 }
 
 cfb::Storage* CompoundStorage::Root() const {

@@ -5,25 +5,29 @@
 // root, and one current stream in that child storage, plus the result of the last operation.
 // Every open is direct: what is written is in the file when the call returns.
 
+#include "CfbModes.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
 namespace cfb {
 class Storage;
 class Stream;
+struct StreamReplacement;
 } // namespace cfb
 
 namespace wz {
 
-// Open modes, with the values of the structured-storage flags they stand for.
-inline constexpr std::uint32_t STGM_READ = 0x0;
-inline constexpr std::uint32_t STGM_READWRITE = 0x2;
-inline constexpr std::uint32_t STGM_SHARE_EXCLUSIVE = 0x10;
-inline constexpr std::uint32_t STGM_SHARE_DENY_WRITE = 0x20;
-inline constexpr std::uint32_t STGM_CREATE = 0x1000;
+// The open modes under their structured-storage names: the engine's own values.
+inline constexpr std::uint32_t STGM_READ = cfb::kModeRead;
+inline constexpr std::uint32_t STGM_READWRITE = cfb::kModeReadWrite;
+inline constexpr std::uint32_t STGM_SHARE_EXCLUSIVE = cfb::kShareExclusive;
+inline constexpr std::uint32_t STGM_SHARE_DENY_WRITE = cfb::kShareDenyWrite;
+inline constexpr std::uint32_t STGM_CREATE = cfb::kModeCreate;
 
 class CompoundStorage {
 public:
@@ -48,9 +52,17 @@ public:
     // Opens the stream read-only in the current child storage and reads it whole into out.
     bool ReadWholeStream(std::u16string_view name, std::vector<std::uint8_t>& out);
 
-    // The open root storage, or nullptr; used for the whole-tree copy:
-    //   main.Root()->CopyTo(*scratch.Root()) == 0
+    // Copies the whole tree of this open file compactly into dest, a new empty file open
+    // read-write, with the given streams in place of the stored ones.
+    bool CopyTo(CompoundStorage& dest, std::span<const cfb::StreamReplacement> replacements);
+    // The file is not flushed when it closes: its caller flushes it, or supersedes it.
+    void SkipSyncOnClose();
+
+    // The open root storage, or nullptr.
     cfb::Storage* Root() const;
+    // Whether a child storage is open: after a failure, tells a failed open of the storage
+    // from a failure inside it.
+    bool StorageOpen() const { return child_ != nullptr; }
 
     bool failed() const { return failed_; }
     // The engine's result code of the last operation (CfbErrors.h); 0 after a success. Its

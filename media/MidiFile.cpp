@@ -90,7 +90,8 @@ int ChannelMessageDataBytes(std::uint8_t status) {
 std::optional<std::int64_t> CheckTrack(ChunkReader& reader, bool chunkComplete,
                                        std::string& error) {
     std::int64_t ticks = 0;
-    std::optional<std::uint8_t> runningStatus;
+    // The status a data byte continues; 0, which no status byte is, for none.
+    std::uint8_t runningStatus = 0;
     while (!reader.AtEnd()) {
         auto delta = reader.VarLen();
         if (!delta) {
@@ -110,14 +111,14 @@ std::optional<std::int64_t> CheckTrack(ChunkReader& reader, bool chunkComplete,
         std::uint8_t status = *first;
         int dataBytes = 0;
         if ((status & 0x80) == 0) {
-            if (!runningStatus) {
+            if (runningStatus == 0) {
                 error = "data byte without a status";
                 return std::nullopt;
             }
-            status = *runningStatus;
+            status = runningStatus;
             dataBytes = ChannelMessageDataBytes(status) - 1; // the first one was just read
         } else if (status == 0xFF) {
-            runningStatus.reset();
+            runningStatus = 0;
             auto type = reader.Byte();
             auto length = type ? reader.VarLen() : std::nullopt;
             if (!length) {
@@ -138,7 +139,7 @@ std::optional<std::int64_t> CheckTrack(ChunkReader& reader, bool chunkComplete,
             }
             continue;
         } else if (status == 0xF0) {
-            runningStatus.reset();
+            runningStatus = 0;
             auto length = reader.VarLen();
             if (!length || !reader.Skip(*length)) {
                 error = "system exclusive message runs past its chunk";

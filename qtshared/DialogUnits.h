@@ -1,8 +1,9 @@
 #pragma once
 
-// Dialog units, the measure of the game's dialog layouts: a quarter of the dialog font's
-// average character width across, an eighth of its height down. Laying the controls out in
-// these units keeps every dialog's proportions whatever font and screen the desktop has.
+// Dialog units, the measure of the dialog layouts of the game and the editor: a quarter of the
+// dialog font's average character width across, an eighth of its height down. Laying the
+// controls out in these units keeps every dialog's proportions whatever font and screen the
+// desktop has.
 
 #include <QFont>
 #include <QRect>

@@ -18,7 +18,11 @@ int RunProgram(const std::vector<std::string>& argv, std::string* output,
     return child.Finish();
 }
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+int RunQuietly(const std::vector<std::string>& argv) {
+    return ChildProcess(argv, ChildProcess::Output::Discard).Finish();
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, Output output) {
     int toChild[2];
     int fromChild[2];
     if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
@@ -27,7 +31,13 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     pid_ = fork();
     if (pid_ == 0) {
         dup2(toChild[0], 0);
-        dup2(fromChild[1], 1);
+        if (output == Output::Discard) {
+            const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+            dup2(null, 1);
+            dup2(null, 2);
+        } else {
+            dup2(fromChild[1], 1);
+        }
         close(toChild[1]);
         close(fromChild[0]);
         std::vector<char*> args;

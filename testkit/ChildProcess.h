@@ -13,10 +13,18 @@ namespace wz::testkit {
 int RunProgram(const std::vector<std::string>& argv, std::string* output = nullptr,
                const std::string& input = {});
 
+// Runs a program with arguments, its standard output and error sent to /dev/null, as a
+// benchmark runs the programs it times; returns its exit status.
+int RunQuietly(const std::vector<std::string>& argv);
+
 // A program started in the background with pipes to its standard input and output.
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::vector<std::string>& argv);
+    // Where the child's standard output goes: a pipe this object reads, or (with its standard
+    // error) /dev/null.
+    enum class Output { Pipe, Discard };
+
+    explicit ChildProcess(const std::vector<std::string>& argv, Output output = Output::Pipe);
     ~ChildProcess(); // as Finish
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -7,6 +7,7 @@
 //     processor time of the child processes.
 
 #include "CfbStorage.h"
+#include "ChildProcess.h"
 #include "CompoundStorage.h"
 
 #include <benchmark/benchmark.h>
@@ -18,7 +19,6 @@
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -43,25 +43,6 @@ double ChildSeconds() {
     getrusage(RUSAGE_CHILDREN, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            1e-6 * static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
-}
-
-bool Run(const std::vector<std::string>& argv) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> args;
-        for (const std::string& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::vector<std::uint8_t> Bytes(std::size_t size, std::uint32_t seed) {
@@ -308,11 +289,11 @@ void BM_ExtractAgainstGsfAndOlefile(benchmark::State& state) {
     double ours = 0, gsf = 0, ole = 0;
     for (auto _ : state) {
         const double t0 = ChildSeconds();
-        const bool a = Run({tool, "extract", file, "Images/Love1", out});
+        const bool a = wz::testkit::RunQuietly({tool, "extract", file, "Images/Love1", out}) == 0;
         const double t1 = ChildSeconds();
-        const bool b = Run({"gsf", "cat", file, "Images/Love1"});
+        const bool b = wz::testkit::RunQuietly({"gsf", "cat", file, "Images/Love1"}) == 0;
         const double t2 = ChildSeconds();
-        const bool c = Run({"/usr/bin/python3", "-c", script, file, out});
+        const bool c = wz::testkit::RunQuietly({"/usr/bin/python3", "-c", script, file, out}) == 0;
         const double t3 = ChildSeconds();
         if (!a || !b || !c) {
             state.SkipWithError("a program failed");

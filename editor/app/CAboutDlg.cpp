@@ -1,5 +1,7 @@
 #include "CAboutDlg.h"
 
+#include "DialogUnits.h"
+
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
@@ -7,14 +9,6 @@
 #include <algorithm>
 
 namespace {
-
-// The box is laid out in dialog units: a quarter of the average character width across and
-// an eighth of the character height down.
-QRect Units(const QFontMetrics& m, int x, int y, int w, int h) {
-    const double ux = m.averageCharWidth() / 4.0;
-    const double uy = m.height() / 8.0;
-    return QRect(qRound(x * ux), qRound(y * uy), qRound(w * ux), qRound(h * uy));
-}
 
 // How much wider than its rectangle a label must be to show its whole line.
 int Shortfall(const QLabel& label) {
@@ -29,24 +23,24 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     QFont font = this->font();
     font.setPointSize(10);
     setFont(font);
-    const QFontMetrics m(font);
+    const wz::DialogUnits units(font);
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
     icon->setPixmap(QPixmap(QStringLiteral(":/editor/frame.png")));
-    icon->setGeometry(QRect(Units(m, 11, 17, 0, 0).topLeft(), QSize(32, 32)));
+    icon->setGeometry(QRect(QPoint(units.X(11), units.Y(17)), QSize(32, 32)));
 
     auto* name = new QLabel(QStringLiteral("WZolvikCreator Version 1.0"), this);
     name->setObjectName(QStringLiteral("version"));
-    name->setGeometry(Units(m, 51, 10, 119, 8));
+    name->setGeometry(units.Rect(51, 10, 119, 8));
 
     auto* notice = new QLabel(QStringLiteral("Pictures and music of WinZolvik, your way."), this);
     notice->setObjectName(QStringLiteral("notice"));
-    notice->setGeometry(Units(m, 40, 25, 135, 8));
+    notice->setGeometry(units.Rect(40, 25, 135, 8));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);
-    ok->setGeometry(Units(m, 178, 7, 32, 14));
+    ok->setGeometry(units.Rect(178, 7, 32, 14));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     // Where the font needs more room than the layout gives, the lines grow to the right, and
@@ -59,5 +53,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
         moved = std::max(moved, growth);
     }
     ok->move(ok->x() + moved, ok->y());
-    setFixedSize(Units(m, 0, 0, 217, 55).size() + QSize(moved, 0));
+    setFixedSize(units.Size(217, 55) + QSize(moved, 0));
 }

@@ -18,8 +18,8 @@ class CWZolvikCreatorDoc : public QObject, private wz::TreeHost {
 public:
     explicit CWZolvikCreatorDoc(wz::MessageBoxSink& messages, QObject* parent = nullptr);
 
-    const QString& GetTitle() const { return title_; }
-    void SetTitle(const QString& title);
+    // Names the document; the frame shows the name in its title bar.
+    void SetTitle(const QString& title) { emit titleChanged(title); }
 
     // The standard new and open commands; the document reads nothing from a file.
     bool OnNewDocument() { return true; }
@@ -51,6 +51,5 @@ signals:
 private:
     void RebuildTree() override { emit listsChanged(); }
 
-    QString title_;
     wz::AssetUpdate update_;
 };

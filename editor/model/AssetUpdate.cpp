@@ -219,16 +219,15 @@ bool AssetUpdate::OpenAssetFile(CompoundStorage& main) {
             reason = cfb::ErrorText(main.result());
         }
         for (const SlotKind kind : {SlotKind::Pictures, SlotKind::Music}) {
-            const bool dirty = kind == SlotKind::Pictures ? lists_.picturesDirty : lists_.musicDirty;
+            const bool dirty =
+                kind == SlotKind::Pictures ? lists_.picturesDirty : lists_.musicDirty;
             if (!reason.empty() || !dirty) {
                 continue;
             }
             const std::u16string name = lists_.List(kind).storageName;
-            std::shared_ptr<cfb::Storage> storage;
-            if (main.Root()->OpenStorage(name, cfb::kModeRead | cfb::kShareExclusive, storage) !=
-                cfb::kOk) {
-                reason = "the file has no storage \"" +
-                         std::string(name.begin(), name.end()) + "\"";
+            if (!main.OpenStorage(name, true)) {
+                reason =
+                    "the file has no storage \"" + std::string(name.begin(), name.end()) + "\"";
             }
         }
     } catch (...) {
@@ -321,14 +320,13 @@ bool AssetUpdate::WriteScratchCopy(CompoundStorage& main,
         for (const PendingStream& p : pending) {
             replacements.push_back({p.storage, p.stream, p.bytes});
         }
-        const bool created = scratch.Open(ScratchPath(), false, true);
-        const int copied = created ? main.Root()->CopyTo(*scratch.Root(), replacements)
-                                   : scratch.result();
-        if (copied != cfb::kOk) {
-            reason = cfb::ErrorText(copied);
+        if (!scratch.Open(ScratchPath(), false, true)) {
+            reason = cfb::ErrorText(scratch.result());
+        } else if (!main.CopyTo(scratch, replacements)) {
+            reason = cfb::ErrorText(main.result());
         } else {
             // Flushed here rather than on close, where a failure could not be told.
-            scratch.Root()->SkipSyncOnClose();
+            scratch.SkipSyncOnClose();
             scratch.CloseAll();
             if (const std::error_code ec = FlushToDisk(ScratchPath())) {
                 reason = ec.message();
@@ -375,7 +373,7 @@ void AssetUpdate::SaveChanges() {
         throw; // the command guard tells the user
     }
     // What main holds open is the replaced file, which nothing will read again.
-    main.Root()->SkipSyncOnClose();
+    main.SkipSyncOnClose();
     main.CloseAll();
     RestoreLastCopy();
     Show(kDoneMessage, MessageIcon::None);

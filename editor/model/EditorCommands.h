@@ -24,7 +24,6 @@ enum CommandId : int {
     ID_FILE_FIT_ALL = 32798,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
-    ID_FILE_SAVE = 57603,
     ID_EDIT_COPY = 57634,
     ID_EDIT_CUT = 57635,
     ID_EDIT_PASTE = 57637,

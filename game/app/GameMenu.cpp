@@ -11,6 +11,18 @@
 namespace wz {
 namespace {
 
+struct MenuItemSpec {
+    const char* text;      // with its & mnemonic and, after a tab, the key text
+    std::uint32_t command; // 0 for a separator
+    bool checkable;
+};
+
+struct MenuSpec {
+    const char* title;
+    const MenuItemSpec* items;
+    int count;
+};
+
 constexpr MenuItemSpec kGameItems[] = {
     {"&Start New Game", kCommandStartNewGame, false},
     {"&Pause Game\tP", kCommandPauseGame, true},
@@ -38,11 +50,6 @@ constexpr MenuSpec kMenus[] = {
 };
 
 } // namespace
-
-const MenuSpec* GameMenus(int& count) {
-    count = static_cast<int>(std::size(kMenus));
-    return kMenus;
-}
 
 QMap<std::uint32_t, QAction*> BuildGameMenu(QMenuBar& bar,
                                             std::function<void(std::uint32_t)> onCommand) {

@@ -14,21 +14,6 @@ class QMenuBar;
 
 namespace wz {
 
-struct MenuItemSpec {
-    const char* text;      // with its & mnemonic and, after a tab, the key text
-    std::uint32_t command; // 0 for a separator
-    bool checkable;
-};
-
-struct MenuSpec {
-    const char* title;
-    const MenuItemSpec* items;
-    int count;
-};
-
-// The three menus in order.
-const MenuSpec* GameMenus(int& count);
-
 // Fills the bar; each item calls onCommand with its identifier. Returns the items by identifier.
 QMap<std::uint32_t, QAction*> BuildGameMenu(QMenuBar& bar,
                                             std::function<void(std::uint32_t)> onCommand);

@@ -1,11 +1,7 @@
 #include "AssetDiagnosis.h"
 
 #include "CfbErrors.h"
-#include "CfbStorage.h"
 
-#include <array>
-#include <memory>
-#include <new>
 #include <system_error>
 
 namespace wz {
@@ -20,55 +16,27 @@ std::string Narrow(std::u16string_view name) {
     return narrow;
 }
 
-// The element's way from the file to the first step that fails, and that step's reason.
-std::string FirstFailure(const std::filesystem::path& file, std::u16string_view storage,
-                         std::u16string_view stream, std::string& element) {
-    constexpr std::uint32_t kChild = cfb::kModeRead | cfb::kShareExclusive;
-    std::shared_ptr<cfb::Storage> root;
-    int rc = cfb::OpenCompoundFile(file, cfb::kModeRead | cfb::kShareDenyWrite, root);
-    if (rc != cfb::kOk) {
-        return cfb::ErrorText(rc);
-    }
-    element = Narrow(storage);
-    std::shared_ptr<cfb::Storage> child;
-    rc = root->OpenStorage(storage, kChild, child);
-    if (rc != cfb::kOk) {
-        return cfb::ErrorText(rc);
-    }
-    element += "/" + Narrow(stream);
-    std::shared_ptr<cfb::Stream> opened;
-    rc = child->OpenStream(stream, kChild, opened);
-    if (rc != cfb::kOk) {
-        return cfb::ErrorText(rc);
-    }
-    // Read in pieces: the whole stream at once is what may have failed.
-    std::array<std::uint8_t, 65536> piece;
-    std::uint32_t got = 0;
-    do {
-        rc = opened->Read(piece.data(), piece.size(), &got);
-        if (rc != cfb::kOk) {
-            return cfb::ErrorText(rc);
-        }
-    } while (got > 0);
-    // It reads now: what failed was holding it whole in memory.
-    return "too large to hold in memory";
-}
-
 } // namespace
 
 std::string DescribeAssetFailure(const std::filesystem::path& file, std::u16string_view storage,
-                                 std::u16string_view stream) {
+                                 std::u16string_view stream, const CompoundStorage& reader) {
     std::error_code ec;
     std::filesystem::path shown = std::filesystem::absolute(file, ec);
     if (ec) {
         shown = file;
     }
     std::string element;
-    std::string reason;
-    try {
-        reason = FirstFailure(file, storage, stream, element);
-    } catch (const std::bad_alloc&) {
-        reason = cfb::ErrorText(cfb::kErrNoMemory);
+    std::string reason = cfb::ErrorText(reader.result());
+    if (reader.Root() != nullptr) {
+        element = Narrow(storage);
+        if (reader.StorageOpen()) {
+            element += "/" + Narrow(stream);
+            // The stream was found and read, or found too large to read at once: what failed
+            // was holding it whole in memory.
+            if (reader.result() == cfb::kOk || reader.result() == cfb::kErrNoMemory) {
+                reason = "too large to hold in memory";
+            }
+        }
     }
     return shown.string() + ": " + (element.empty() ? "" : element + ": ") + reason;
 }

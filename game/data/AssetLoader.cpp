@@ -37,8 +37,9 @@ MessageBoxRequest NoMusicMessage() {
 namespace {
 
 // The fatal message's line on the standard error stream, naming what could not be read and why.
-void TellPictureFailure(const std::filesystem::path& file, std::u16string_view picture) {
-    WriteErrorLine("fatal error: " + DescribeAssetFailure(file, kImagesStorage, picture));
+void TellPictureFailure(const std::filesystem::path& file, std::u16string_view picture,
+                        const CompoundStorage& reader) {
+    WriteErrorLine("fatal error: " + DescribeAssetFailure(file, kImagesStorage, picture, reader));
 }
 
 } // namespace
@@ -101,8 +102,8 @@ bool AssetLoader::LoadStartupPictures() {
         loaded = tilePicture_ != nullptr;
     }
     if (!loaded) {
+        TellPictureFailure(assetFile_, reading, pictureStorage_);
         FreePictures();
-        TellPictureFailure(assetFile_, reading);
         messages_.ShowMessage(AssetFileFatalMessage());
         return false;
     }
@@ -159,7 +160,7 @@ bool AssetLoader::ExtractTitleMusic() {
 bool AssetLoader::LoadBackgroundPicture(std::u16string_view name) {
     std::unique_ptr<Picture> picture = ReadPicture(name);
     if (picture == nullptr) {
-        TellPictureFailure(assetFile_, name);
+        TellPictureFailure(assetFile_, name, pictureStorage_);
         messages_.ShowMessage(AssetFileFatalMessage());
         return false;
     }
