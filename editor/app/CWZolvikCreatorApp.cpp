@@ -124,7 +124,7 @@ void CWZolvikCreatorApp::OnFitAll() {
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
     const WaitCursor waiting;
-    document_->assetUpdate().FitAllPictures([&progress](int done, int total) {
+    document_->FitAllPictures([&progress](int done, int total) {
         progress.setMaximum(std::max(total, 1));
         progress.setValue(done);
         return !progress.wasCanceled();

@@ -2,7 +2,6 @@
 
 #include "CWZolvikCreatorDoc.h"
 #include "EditorTexts.h"
-#include "ExportElement.h"
 #include "ProgramFinder.h"
 #include "SlotItems.h"
 
@@ -161,7 +160,7 @@ void CWZolvikCreatorView::mousePressEvent(QMouseEvent* event) {
     }
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     if (item != nullptr && item != topLevelItem(0)) {
-        document_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
+        document_.SelectSlot(item->data(0, Qt::UserRole).toInt());
         setCurrentItem(item);
         wz::ShowStatusText(*this, item->statusTip(0));
     }
@@ -191,10 +190,12 @@ int CWZolvikCreatorView::CurrentSlot() const {
 }
 
 void CWZolvikCreatorView::ShowFirstProblem(int first, int count) {
-    const wz::SlotListRef list = document_.lists().List(document_.lists().Showing());
+    const wz::SlotLists& lists = document_.lists();
+    const wz::SlotStrings& problems =
+        lists.showingPictures ? lists.pictureProblems : lists.musicProblems;
     for (int i = first; i < std::min(wz::kSlotCount, first + count); ++i) {
-        if (!list.problems[i].empty()) {
-            wz::ShowStatusText(*this, QString::fromStdString(list.problems[i]));
+        if (!problems[i].empty()) {
+            wz::ShowStatusText(*this, QString::fromStdString(problems[i]));
             break;
         }
     }
@@ -240,7 +241,7 @@ void CWZolvikCreatorView::contextMenuEvent(QContextMenuEvent* event) {
     if (item == nullptr || item == topLevelItem(0) || slotMenuActions_.isEmpty()) {
         return;
     }
-    document_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
+    document_.SelectSlot(item->data(0, Qt::UserRole).toInt());
     setCurrentItem(item);
     // Only what applies to this slot: a command that does not is left out, not greyed.
     emit slotMenuAboutToShow();
@@ -258,10 +259,9 @@ void CWZolvikCreatorView::contextMenuEvent(QContextMenuEvent* event) {
 // under the element's name.
 void CWZolvikCreatorView::ExportSlot() {
     const int slot = CurrentSlot();
-    const wz::SlotLists& lists = document_.lists();
-    const wz::SlotKind kind = lists.Showing();
-    const QString proposed = QDir::current().filePath(
-        QString::fromStdString(wz::ExportFileName(lists, kind, slot)));
+    const wz::SlotKind kind = document_.lists().Showing();
+    const QString proposed =
+        QDir::current().filePath(QString::fromStdString(document_.ExportFileName(slot)));
     QString file;
     if (chooseExportFile_) {
         file = chooseExportFile_(proposed);
@@ -272,7 +272,6 @@ void CWZolvikCreatorView::ExportSlot() {
                                                 : QStringLiteral("MIDI files (*.mid *.midi)"));
     }
     if (!file.isEmpty()) {
-        wz::ExportSlot(messages_, document_.assetUpdate().AssetPath(), lists, kind, slot,
-                       QFile::encodeName(file).toStdString());
+        document_.ExportSlot(slot, QFile::encodeName(file).toStdString());
     }
 }

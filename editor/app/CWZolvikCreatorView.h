@@ -1,8 +1,9 @@
 #pragma once
 
 // The editor's only window content: a tree of the 22 picture or music slots that takes file
-// drops. It draws its document's lists whenever they change and hands the drops to it; the
-// selection, Export and the start of the game and the file manager are its own.
+// drops. It draws its document's lists whenever they change and hands the drops, the slot the
+// user picks and Export's chosen file to it; it asks for files and starts the game and the
+// file manager.
 
 #include "MessageBox.h"
 #include "SlotLists.h"

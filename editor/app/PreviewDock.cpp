@@ -201,13 +201,13 @@ void PreviewDock::Refresh() {
     refreshPending_ = false;
     Stop();
     const QTreeWidgetItem* item = view_.currentItem();
-    wz::AssetUpdate& fits = view_.GetDocument().assetUpdate();
-    canFit_ = item != nullptr && item->parent() != nullptr && fits.lists().showingPictures &&
-              fits.CanFit(view_.CurrentSlot());
+    const CWZolvikCreatorDoc& document = view_.GetDocument();
+    canFit_ = item != nullptr && item->parent() != nullptr && document.lists().showingPictures &&
+              document.CanFit(view_.CurrentSlot());
     if (fitting()) {
         // The crop frame stays while its slot is on show with the same picture.
         if (canFit_ && view_.CurrentSlot() == fitSlot_ &&
-            fits.FitSource(fitSlot_) == fitSource_) {
+            document.FitSource(fitSlot_) == fitSource_) {
             UpdateButtons();
             return;
         }
@@ -221,7 +221,7 @@ void PreviewDock::Refresh() {
     // This runs from the event loop, outside any command's guard: a preview that cannot get
     // its memory says so in the pane instead of ending the editor.
     try {
-        wz::AssetUpdate& update = view_.GetDocument().assetUpdate();
+        const wz::AssetUpdate& update = document.assetUpdate();
         const wz::SlotLists& lists = update.lists();
         const wz::SlotKind kind = lists.Showing();
         const wz::SlotBytes slot = wz::ReadSlotBytes(
@@ -312,8 +312,8 @@ void PreviewDock::UpdateButtons() {
 
 void PreviewDock::BeginFit() {
     const int slot = view_.CurrentSlot();
-    wz::AssetUpdate& update = view_.GetDocument().assetUpdate();
-    if (!update.lists().showingPictures || !update.CanFit(slot)) {
+    const CWZolvikCreatorDoc& document = view_.GetDocument();
+    if (!document.lists().showingPictures || !document.CanFit(slot)) {
         return;
     }
     SetPreviewShown(true);
@@ -321,7 +321,7 @@ void PreviewDock::BeginFit() {
     // A copy the size of the picture area: a drag then redraws a few hundred thousand
     // pixels, whatever the size of the author's picture.
     const QSize area = scroll_->size().expandedTo(scroll_->minimumSize());
-    const std::string source = update.FitSource(slot);
+    const std::string source = document.FitSource(slot);
     wz::media::PictureSketch sketch;
     std::string reason;
     {
@@ -354,7 +354,7 @@ void PreviewDock::ApplyFit() {
     const WaitCursor waiting;
     try {
         // Its message, when it fails, is the model's; the tree is drawn again either way.
-        view_.GetDocument().assetUpdate().FitPicture(slot, options);
+        view_.GetDocument().FitPicture(slot, options);
     } catch (const std::exception& error) {
         // A button's slot runs outside the command guard: say it in the pane.
         ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, error.what())));
