@@ -32,9 +32,10 @@ const std::map<int, const char*>& ButtonPictures() {
     return pictures;
 }
 
-// The indicator panes' identifiers and texts.
+// The indicator panes' names and texts.
 constexpr std::array<const char*, 3> kIndicatorTexts = {"CAP", "NUM", "SCRL"};
-constexpr std::array<const char*, 3> kIndicatorIds = {"59137", "59138", "59139"};
+constexpr std::array<const char*, 3> kIndicatorNames = {"capsLockIndicator", "numLockIndicator",
+                                                        "scrollLockIndicator"};
 
 } // namespace
 
@@ -104,7 +105,7 @@ void CMainFrame::BindKeys() {
 
 int CMainFrame::OnCreate() {
     m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
-    m_wndToolBar->setObjectName(QStringLiteral("59392"));
+    m_wndToolBar->setObjectName(QStringLiteral("toolBar"));
     m_wndToolBar->setIconSize(QSize(16, 15));
     for (int id : wz::kToolbar) {
         if (id == wz::kSeparator) {
@@ -133,7 +134,7 @@ int CMainFrame::OnCreate() {
     m_wndStatusBar->addWidget(ready, 1);
     for (std::size_t i = 0; i < indicators_.size(); ++i) {
         auto* pane = new QLabel(m_wndStatusBar);
-        pane->setObjectName(QString::fromLatin1(kIndicatorIds[i]));
+        pane->setObjectName(QString::fromLatin1(kIndicatorNames[i]));
         pane->setFrameShape(QFrame::Panel);
         pane->setFrameShadow(QFrame::Sunken);
         pane->setAlignment(Qt::AlignCenter);
@@ -142,6 +143,16 @@ int CMainFrame::OnCreate() {
         indicators_[i] = pane;
     }
     setStatusBar(m_wndStatusBar);
+    m_wndStatusBar->setObjectName(QStringLiteral("statusBar"));
+
+    // View › Toolbar shows and hides the bar; its check follows the bar's own toggle, which
+    // also sees the bar hidden from the window's menu of bars. The status bar has no toggle of
+    // its own: the item's check is its visibility.
+    QAction* toolBarItem = actions_.at(wz::ID_VIEW_TOOLBAR);
+    connect(toolBarItem, &QAction::toggled, m_wndToolBar, &QWidget::setVisible);
+    connect(m_wndToolBar->toggleViewAction(), &QAction::toggled, toolBarItem, &QAction::setChecked);
+    connect(actions_.at(wz::ID_VIEW_STATUS_BAR), &QAction::toggled, m_wndStatusBar,
+            &QWidget::setVisible);
     UpdateIndicators();
     // The lock keys can change in any window; a light poll keeps the panes right.
     auto* poll = new QTimer(this);
@@ -172,18 +183,4 @@ QAction* CMainFrame::action(int id) const {
 void CMainFrame::ConnectGuarded(int id, QObject* receiver, std::function<void()> handler) {
     connect(actions_.at(id), &QAction::triggered, receiver,
             [this, handler = std::move(handler)] { wz::RunCommand(messages_, handler); });
-}
-
-void CMainFrame::OnViewToolBar() {
-    if (m_wndToolBar != nullptr) {
-        m_wndToolBar->setVisible(m_wndToolBar->isHidden());
-        actions_.at(wz::ID_VIEW_TOOLBAR)->setChecked(!m_wndToolBar->isHidden());
-    }
-}
-
-void CMainFrame::OnViewStatusBar() {
-    if (m_wndStatusBar != nullptr) {
-        m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
-        actions_.at(wz::ID_VIEW_STATUS_BAR)->setChecked(!m_wndStatusBar->isHidden());
-    }
 }

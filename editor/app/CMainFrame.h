@@ -35,10 +35,6 @@ public:
         ConnectGuarded(id, receiver, [receiver, handler] { std::invoke(handler, receiver); });
     }
 
-    // View › Toolbar and View › Status Bar: show or hide the bar and check the item to match.
-    void OnViewToolBar();
-    void OnViewStatusBar();
-
     // The caption: the document's title, " - ", the application title.
     void SetDocumentTitle(const QString& title);
 

@@ -93,8 +93,6 @@ void CWZolvikCreatorApp::ConnectCommands() {
                          &CWZolvikCreatorDoc::RevertCurrent);
     frame.ConnectCommand(wz::ID_VIEW_EXPLORER, view_, &CWZolvikCreatorView::StartExplorer);
     frame.ConnectCommand(wz::ID_VIEW_ZOLVIK, view_, &CWZolvikCreatorView::StartGame);
-    frame.ConnectCommand(wz::ID_VIEW_TOOLBAR, &frame, &CMainFrame::OnViewToolBar);
-    frame.ConnectCommand(wz::ID_VIEW_STATUS_BAR, &frame, &CMainFrame::OnViewStatusBar);
     frame.ConnectCommand(wz::ID_VIEW_PREVIEW, preview_, &PreviewDock::OnViewPreview);
     frame.ConnectCommand(wz::ID_APP_ABOUT, this, &CWZolvikCreatorApp::OnAppAbout);
     frame.ConnectCommand(wz::ID_FILE_NEW, this, &CWZolvikCreatorApp::OnFileNew);

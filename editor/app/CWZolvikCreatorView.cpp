@@ -2,7 +2,6 @@
 
 #include "CWZolvikCreatorDoc.h"
 #include "EditorTexts.h"
-#include "ProgramFinder.h"
 #include "SlotItems.h"
 
 #include <QContextMenuEvent>
@@ -17,9 +16,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -31,10 +30,8 @@ QIcon TwoStateIcon(const QPixmap& normal, const QPixmap& selected) {
     return icon;
 }
 
-std::string SearchPath() {
-    const char* path = std::getenv("PATH");
-    return path != nullptr ? path : "";
-}
+// The game's program, by its bare name.
+constexpr auto kGameProgram = "WinZolvik";
 
 // The local files of a drop, in the order it lists them, as the platform's file names.
 std::vector<std::string> DroppedFiles(const QMimeData* data) {
@@ -131,22 +128,24 @@ void CWZolvikCreatorView::RebuildTree() {
 // open, and the home folder is where file managers start when given none. Only the search
 // path is searched, never the current folder.
 void CWZolvikCreatorView::StartExplorer() {
-    const auto program = wz::FindProgram("xdg-open", {}, {}, SearchPath());
-    if (program.empty() || !QProcess::startDetached(QFile::decodeName(program.c_str()),
-                                                    {QDir::homePath()}, QDir::currentPath())) {
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (program.isEmpty() ||
+        !QProcess::startDetached(program, {QDir::homePath()}, QDir::currentPath())) {
         messages_.ShowMessage({std::string(wz::kEditorTitle), std::string(wz::kExplorerMessage),
                                wz::MessageIcon::None, wz::MessageOwner::ActiveWindow});
     }
 }
 
-// The game is started with no arguments in the editor's current folder, where it finds the
+// The game is looked for beside the editor, then in the current folder, then along the search
+// path. It is started with no arguments in the editor's current folder, where it finds the
 // asset file; the editor keeps nothing of the new process and never waits for it.
 void CWZolvikCreatorView::StartGame() {
-    const auto program =
-        wz::FindProgram(wz::kGameProgram, QFile::encodeName(programFolder_).toStdString(),
-                        QFile::encodeName(QDir::currentPath()).toStdString(), SearchPath());
-    if (program.empty() ||
-        !QProcess::startDetached(QFile::decodeName(program.c_str()), {}, QDir::currentPath())) {
+    const QString name = QString::fromLatin1(kGameProgram);
+    QString program = QStandardPaths::findExecutable(name, {programFolder_, QDir::currentPath()});
+    if (program.isEmpty()) {
+        program = QStandardPaths::findExecutable(name);
+    }
+    if (program.isEmpty() || !QProcess::startDetached(program, {}, QDir::currentPath())) {
         messages_.ShowMessage({std::string(wz::kEditorTitle), std::string(wz::kGameMessage),
                                wz::MessageIcon::None, wz::MessageOwner::ActiveWindow});
     }

@@ -48,6 +48,7 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
     origin_ = new QLabel(content);
+    origin_->setObjectName(QStringLiteral("previewOrigin"));
     origin_->setWordWrap(true);
     // Long paths wrap instead of widening the pane.
     origin_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -55,7 +56,9 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     layout->addWidget(origin_);
 
     scroll_ = new QScrollArea(content);
+    scroll_->setObjectName(QStringLiteral("previewScroll"));
     picture_ = new QLabel(scroll_);
+    picture_->setObjectName(QStringLiteral("previewPicture"));
     picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scroll_->setWidget(picture_);
     scroll_->setWidgetResizable(false);
@@ -69,6 +72,7 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     scroll_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(scroll_, 1);
     crop_ = new CropView(content);
+    crop_->setObjectName(QStringLiteral("cropView"));
     crop_->setMinimumSize(scroll_->minimumSize());
     crop_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     crop_->hide();
@@ -76,6 +80,7 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     content->setMinimumWidth(scroll_->minimumWidth() + 8);
 
     info_ = new QLabel(content);
+    info_->setObjectName(QStringLiteral("previewInfo"));
     info_->setWordWrap(true);
     info_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     info_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -88,6 +93,11 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     fit_ = new QPushButton(QStringLiteral("Fit to Game Picture… (Подогнать…)"), content);
     apply_ = new QPushButton(QStringLiteral("Fit (Подогнать)"), content);
     cancel_ = new QPushButton(QStringLiteral("Cancel (Отмена)"), content);
+    play_->setObjectName(QStringLiteral("playButton"));
+    stop_->setObjectName(QStringLiteral("stopButton"));
+    fit_->setObjectName(QStringLiteral("fitButton"));
+    apply_->setObjectName(QStringLiteral("applyFitButton"));
+    cancel_->setObjectName(QStringLiteral("cancelFitButton"));
     // Hidden before the layout first measures them, so that they never widen the pane.
     for (QPushButton* button : {fit_, apply_, cancel_}) {
         button->hide();
@@ -224,8 +234,8 @@ void PreviewDock::Refresh() {
         const wz::AssetUpdate& update = document.assetUpdate();
         const wz::SlotLists& lists = update.lists();
         const wz::SlotKind kind = lists.Showing();
-        const wz::SlotBytes slot = wz::ReadSlotBytes(
-            lists, kind, item->data(0, Qt::UserRole).toInt(), update.AssetPath());
+        const wz::SlotBytes slot =
+            wz::ReadSlotBytes(lists, kind, item->data(0, Qt::UserRole).toInt(), update.AssetPath());
         origin_->setText(QString::fromStdString(wz::OriginText(slot)));
         if (!slot.error.empty()) {
             ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, slot.error)));
