@@ -56,13 +56,13 @@ CWZolvikCreatorView::CWZolvikCreatorView(CWZolvikCreatorDoc& document,
     static const char* const kImageFiles[] = {
         ":/editor/icon_pictures.png", ":/editor/icon_selected.png", ":/editor/icon_music.png",
         ":/editor/icon_track.png", ":/editor/icon_picture.png"};
-    for (std::size_t i = 0; i < slotImages.size(); ++i) {
-        slotImages[i] = QPixmap(QString::fromLatin1(kImageFiles[i])).scaled(32, 32);
+    for (std::size_t i = 0; i < slotImages_.size(); ++i) {
+        slotImages_[i] = QPixmap(QString::fromLatin1(kImageFiles[i])).scaled(32, 32);
     }
-    pictureRootIcon_ = TwoStateIcon(slotImages[0], slotImages[0]);
-    musicRootIcon_ = TwoStateIcon(slotImages[2], slotImages[2]);
-    pictureSlotIcon_ = TwoStateIcon(slotImages[4], slotImages[1]);
-    musicSlotIcon_ = TwoStateIcon(slotImages[3], slotImages[1]);
+    pictureRootIcon_ = TwoStateIcon(slotImages_[0], slotImages_[0]);
+    musicRootIcon_ = TwoStateIcon(slotImages_[2], slotImages_[2]);
+    pictureSlotIcon_ = TwoStateIcon(slotImages_[4], slotImages_[1]);
+    musicSlotIcon_ = TwoStateIcon(slotImages_[3], slotImages_[1]);
 
     // A plain tree: no header, no connecting lines or expand buttons, nothing editable.
     setHeaderHidden(true);
