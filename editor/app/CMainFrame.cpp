@@ -32,9 +32,10 @@ const std::map<int, const char*>& ButtonPictures() {
     return pictures;
 }
 
-// The indicator panes' identifiers and texts.
+// The indicator panes' names and texts.
 constexpr std::array<const char*, 3> kIndicatorTexts = {"CAP", "NUM", "SCRL"};
-constexpr std::array<const char*, 3> kIndicatorIds = {"59137", "59138", "59139"};
+constexpr std::array<const char*, 3> kIndicatorNames = {"capsLockIndicator", "numLockIndicator",
+                                                        "scrollLockIndicator"};
 
 } // namespace
 
@@ -103,12 +104,12 @@ void CMainFrame::BindKeys() {
 }
 
 int CMainFrame::OnCreate() {
-    m_wndToolBar = new QToolBar(QStringLiteral("Toolbar"), this);
-    m_wndToolBar->setObjectName(QStringLiteral("59392"));
-    m_wndToolBar->setIconSize(QSize(16, 15));
+    toolBar_ = new QToolBar(QStringLiteral("Toolbar"), this);
+    toolBar_->setObjectName(QStringLiteral("toolBar"));
+    toolBar_->setIconSize(QSize(16, 15));
     for (int id : wz::kToolbar) {
         if (id == wz::kSeparator) {
-            m_wndToolBar->addSeparator();
+            toolBar_->addSeparator();
             continue;
         }
         const QPixmap picture(QString::fromLatin1(ButtonPictures().at(id)));
@@ -116,32 +117,42 @@ int CMainFrame::OnCreate() {
             return -1;
         }
         actions_.at(id)->setIcon(QIcon(picture));
-        m_wndToolBar->addAction(actions_.at(id));
+        toolBar_->addAction(actions_.at(id));
     }
     // Tooltips and status prompts come with the actions; the bar may dock on any side or
     // float, and resizes its buttons to the orientation.
-    m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    m_wndToolBar->setMovable(true);
-    m_wndToolBar->setFloatable(true);
-    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+    toolBar_->setMovable(true);
+    toolBar_->setFloatable(true);
+    addToolBar(Qt::TopToolBarArea, toolBar_);
 
-    m_wndStatusBar = new QStatusBar(this);
+    statusBar_ = new QStatusBar(this);
     // The message pane: "Ready" when idle, covered by a command's prompt while the pointer is
     // over its item or button.
-    auto* ready = new QLabel(Text(wz::kIdleStatus), m_wndStatusBar);
+    auto* ready = new QLabel(Text(wz::kIdleStatus), statusBar_);
     ready->setObjectName(QStringLiteral("messagePane"));
-    m_wndStatusBar->addWidget(ready, 1);
+    statusBar_->addWidget(ready, 1);
     for (std::size_t i = 0; i < indicators_.size(); ++i) {
-        auto* pane = new QLabel(m_wndStatusBar);
-        pane->setObjectName(QString::fromLatin1(kIndicatorIds[i]));
+        auto* pane = new QLabel(statusBar_);
+        pane->setObjectName(QString::fromLatin1(kIndicatorNames[i]));
         pane->setFrameShape(QFrame::Panel);
         pane->setFrameShadow(QFrame::Sunken);
         pane->setAlignment(Qt::AlignCenter);
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
-        m_wndStatusBar->addPermanentWidget(pane);
+        statusBar_->addPermanentWidget(pane);
         indicators_[i] = pane;
     }
-    setStatusBar(m_wndStatusBar);
+    setStatusBar(statusBar_);
+    statusBar_->setObjectName(QStringLiteral("statusBar"));
+
+    // View › Toolbar shows and hides the bar; its check follows the bar's own toggle, which
+    // also sees the bar hidden from the window's menu of bars. The status bar has no toggle of
+    // its own: the item's check is its visibility.
+    QAction* toolBarItem = actions_.at(wz::ID_VIEW_TOOLBAR);
+    connect(toolBarItem, &QAction::toggled, toolBar_, &QWidget::setVisible);
+    connect(toolBar_->toggleViewAction(), &QAction::toggled, toolBarItem, &QAction::setChecked);
+    connect(actions_.at(wz::ID_VIEW_STATUS_BAR), &QAction::toggled, statusBar_,
+            &QWidget::setVisible);
     UpdateIndicators();
     // The lock keys can change in any window; a light poll keeps the panes right.
     auto* poll = new QTimer(this);
@@ -172,18 +183,4 @@ QAction* CMainFrame::action(int id) const {
 void CMainFrame::ConnectGuarded(int id, QObject* receiver, std::function<void()> handler) {
     connect(actions_.at(id), &QAction::triggered, receiver,
             [this, handler = std::move(handler)] { wz::RunCommand(messages_, handler); });
-}
-
-void CMainFrame::OnViewToolBar() {
-    if (m_wndToolBar != nullptr) {
-        m_wndToolBar->setVisible(m_wndToolBar->isHidden());
-        actions_.at(wz::ID_VIEW_TOOLBAR)->setChecked(!m_wndToolBar->isHidden());
-    }
-}
-
-void CMainFrame::OnViewStatusBar() {
-    if (m_wndStatusBar != nullptr) {
-        m_wndStatusBar->setVisible(m_wndStatusBar->isHidden());
-        actions_.at(wz::ID_VIEW_STATUS_BAR)->setChecked(!m_wndStatusBar->isHidden());
-    }
 }

@@ -35,17 +35,13 @@ public:
         ConnectGuarded(id, receiver, [receiver, handler] { std::invoke(handler, receiver); });
     }
 
-    // View › Toolbar and View › Status Bar: show or hide the bar and check the item to match.
-    void OnViewToolBar();
-    void OnViewStatusBar();
-
     // The caption: the document's title, " - ", the application title.
     void SetDocumentTitle(const QString& title);
 
     // The action of a command, or null for a number with none.
     QAction* action(int id) const;
-    QToolBar* toolBar() const { return m_wndToolBar; }
-    QStatusBar* messageBar() const { return m_wndStatusBar; }
+    QToolBar* toolBar() const { return toolBar_; }
+    QStatusBar* messageBar() const { return statusBar_; }
     const std::array<QLabel*, 3>& indicators() const { return indicators_; }
 
     // Where the indicators learn the lock keys' state; the window system by default.
@@ -58,8 +54,8 @@ private:
     void BindKeys();
 
     wz::MessageBoxSink& messages_;
-    QStatusBar* m_wndStatusBar = nullptr;
-    QToolBar* m_wndToolBar = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
     std::array<QLabel*, 3> indicators_{}; // CAP, NUM, SCRL
     std::map<int, QAction*> actions_;
     std::function<LockKeys()> lockKeys_ = QueryLockKeys;

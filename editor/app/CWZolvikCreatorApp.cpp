@@ -93,8 +93,6 @@ void CWZolvikCreatorApp::ConnectCommands() {
                          &CWZolvikCreatorDoc::RevertCurrent);
     frame.ConnectCommand(wz::ID_VIEW_EXPLORER, view_, &CWZolvikCreatorView::StartExplorer);
     frame.ConnectCommand(wz::ID_VIEW_ZOLVIK, view_, &CWZolvikCreatorView::StartGame);
-    frame.ConnectCommand(wz::ID_VIEW_TOOLBAR, &frame, &CMainFrame::OnViewToolBar);
-    frame.ConnectCommand(wz::ID_VIEW_STATUS_BAR, &frame, &CMainFrame::OnViewStatusBar);
     frame.ConnectCommand(wz::ID_VIEW_PREVIEW, preview_, &PreviewDock::OnViewPreview);
     frame.ConnectCommand(wz::ID_APP_ABOUT, this, &CWZolvikCreatorApp::OnAppAbout);
     frame.ConnectCommand(wz::ID_FILE_NEW, this, &CWZolvikCreatorApp::OnFileNew);
@@ -124,7 +122,7 @@ void CWZolvikCreatorApp::OnFitAll() {
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(300);
     const WaitCursor waiting;
-    document_->assetUpdate().FitAllPictures([&progress](int done, int total) {
+    document_->FitAllPictures([&progress](int done, int total) {
         progress.setMaximum(std::max(total, 1));
         progress.setValue(done);
         return !progress.wasCanceled();

@@ -1,8 +1,9 @@
 #pragma once
 
 // The document: the pending replacements of the asset file's pictures and music, and the
-// commands that change them or write them (Save, Restore, Revert current, the lists on show).
-// It holds them in a wz::AssetUpdate and tells its view to redraw after every change. It also
+// commands that change them or write them (Save, Restore, Revert current, the lists on show and
+// the selected slot, Export, Fit). It holds them in a wz::AssetUpdate and tells its view to
+// redraw after every change. It also
 // carries the title that the frame shows in its caption.
 
 #include "AssetUpdate.h"
@@ -38,9 +39,27 @@ public:
     void DropFiles(int firstSlot, const std::vector<std::string>& files) {
         update_.DropFiles(firstSlot, files);
     }
+    // The slot the user picked in the list on show; it stays selected when the tree is drawn
+    // again.
+    void SelectSlot(int slot) { update_.lists().selectedSlot = slot; }
+
+    // Export of the list on show's slot: the file name proposed for it, and the writing of its
+    // element to file (a failure is shown as a message).
+    std::string ExportFileName(int slot) const;
+    void ExportSlot(int slot, const std::string& file);
+
+    // Fitting of the picture list's slots (see wz::AssetUpdate).
+    bool CanFit(int slot) const { return update_.CanFit(slot); }
+    std::string FitSource(int slot) const { return update_.FitSource(slot); }
+    bool FitPicture(int slot, const wz::media::FitOptions& options) {
+        return update_.FitPicture(slot, options);
+    }
+    void FitAllPictures(const wz::AssetUpdate::FitProgress& progress) {
+        update_.FitAllPictures(progress);
+    }
 
     wz::AssetUpdate& assetUpdate() { return update_; }
-    wz::SlotLists& lists() { return update_.lists(); }
+    const wz::AssetUpdate& assetUpdate() const { return update_; }
     const wz::SlotLists& lists() const { return update_.lists(); }
 
 signals:
@@ -51,5 +70,6 @@ signals:
 private:
     void RebuildTree() override { emit listsChanged(); }
 
+    wz::MessageBoxSink& messages_;
     wz::AssetUpdate update_;
 };

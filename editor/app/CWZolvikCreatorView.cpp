@@ -2,8 +2,6 @@
 
 #include "CWZolvikCreatorDoc.h"
 #include "EditorTexts.h"
-#include "ExportElement.h"
-#include "ProgramFinder.h"
 #include "SlotItems.h"
 
 #include <QContextMenuEvent>
@@ -18,9 +16,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -32,10 +30,8 @@ QIcon TwoStateIcon(const QPixmap& normal, const QPixmap& selected) {
     return icon;
 }
 
-std::string SearchPath() {
-    const char* path = std::getenv("PATH");
-    return path != nullptr ? path : "";
-}
+// The game's program, by its bare name.
+constexpr auto kGameProgram = "WinZolvik";
 
 // The local files of a drop, in the order it lists them, as the platform's file names.
 std::vector<std::string> DroppedFiles(const QMimeData* data) {
@@ -60,13 +56,13 @@ CWZolvikCreatorView::CWZolvikCreatorView(CWZolvikCreatorDoc& document,
     static const char* const kImageFiles[] = {
         ":/editor/icon_pictures.png", ":/editor/icon_selected.png", ":/editor/icon_music.png",
         ":/editor/icon_track.png", ":/editor/icon_picture.png"};
-    for (std::size_t i = 0; i < slotImages.size(); ++i) {
-        slotImages[i] = QPixmap(QString::fromLatin1(kImageFiles[i])).scaled(32, 32);
+    for (std::size_t i = 0; i < slotImages_.size(); ++i) {
+        slotImages_[i] = QPixmap(QString::fromLatin1(kImageFiles[i])).scaled(32, 32);
     }
-    pictureRootIcon_ = TwoStateIcon(slotImages[0], slotImages[0]);
-    musicRootIcon_ = TwoStateIcon(slotImages[2], slotImages[2]);
-    pictureSlotIcon_ = TwoStateIcon(slotImages[4], slotImages[1]);
-    musicSlotIcon_ = TwoStateIcon(slotImages[3], slotImages[1]);
+    pictureRootIcon_ = TwoStateIcon(slotImages_[0], slotImages_[0]);
+    musicRootIcon_ = TwoStateIcon(slotImages_[2], slotImages_[2]);
+    pictureSlotIcon_ = TwoStateIcon(slotImages_[4], slotImages_[1]);
+    musicSlotIcon_ = TwoStateIcon(slotImages_[3], slotImages_[1]);
 
     // A plain tree: no header, no connecting lines or expand buttons, nothing editable.
     setHeaderHidden(true);
@@ -132,22 +128,24 @@ void CWZolvikCreatorView::RebuildTree() {
 // open, and the home folder is where file managers start when given none. Only the search
 // path is searched, never the current folder.
 void CWZolvikCreatorView::StartExplorer() {
-    const auto program = wz::FindProgram("xdg-open", {}, {}, SearchPath());
-    if (program.empty() || !QProcess::startDetached(QFile::decodeName(program.c_str()),
-                                                    {QDir::homePath()}, QDir::currentPath())) {
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (program.isEmpty() ||
+        !QProcess::startDetached(program, {QDir::homePath()}, QDir::currentPath())) {
         messages_.ShowMessage({std::string(wz::kEditorTitle), std::string(wz::kExplorerMessage),
                                wz::MessageIcon::None, wz::MessageOwner::ActiveWindow});
     }
 }
 
-// The game is started with no arguments in the editor's current folder, where it finds the
+// The game is looked for beside the editor, then in the current folder, then along the search
+// path. It is started with no arguments in the editor's current folder, where it finds the
 // asset file; the editor keeps nothing of the new process and never waits for it.
 void CWZolvikCreatorView::StartGame() {
-    const auto program =
-        wz::FindProgram(wz::kGameProgram, QFile::encodeName(programFolder_).toStdString(),
-                        QFile::encodeName(QDir::currentPath()).toStdString(), SearchPath());
-    if (program.empty() ||
-        !QProcess::startDetached(QFile::decodeName(program.c_str()), {}, QDir::currentPath())) {
+    const QString name = QString::fromLatin1(kGameProgram);
+    QString program = QStandardPaths::findExecutable(name, {programFolder_, QDir::currentPath()});
+    if (program.isEmpty()) {
+        program = QStandardPaths::findExecutable(name);
+    }
+    if (program.isEmpty() || !QProcess::startDetached(program, {}, QDir::currentPath())) {
         messages_.ShowMessage({std::string(wz::kEditorTitle), std::string(wz::kGameMessage),
                                wz::MessageIcon::None, wz::MessageOwner::ActiveWindow});
     }
@@ -161,7 +159,7 @@ void CWZolvikCreatorView::mousePressEvent(QMouseEvent* event) {
     }
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     if (item != nullptr && item != topLevelItem(0)) {
-        document_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
+        document_.SelectSlot(item->data(0, Qt::UserRole).toInt());
         setCurrentItem(item);
         wz::ShowStatusText(*this, item->statusTip(0));
     }
@@ -191,10 +189,12 @@ int CWZolvikCreatorView::CurrentSlot() const {
 }
 
 void CWZolvikCreatorView::ShowFirstProblem(int first, int count) {
-    const wz::SlotListRef list = document_.lists().List(document_.lists().Showing());
+    const wz::SlotLists& lists = document_.lists();
+    const wz::SlotStrings& problems =
+        lists.showingPictures ? lists.pictureProblems : lists.musicProblems;
     for (int i = first; i < std::min(wz::kSlotCount, first + count); ++i) {
-        if (!list.problems[i].empty()) {
-            wz::ShowStatusText(*this, QString::fromStdString(list.problems[i]));
+        if (!problems[i].empty()) {
+            wz::ShowStatusText(*this, QString::fromStdString(problems[i]));
             break;
         }
     }
@@ -240,7 +240,7 @@ void CWZolvikCreatorView::contextMenuEvent(QContextMenuEvent* event) {
     if (item == nullptr || item == topLevelItem(0) || slotMenuActions_.isEmpty()) {
         return;
     }
-    document_.lists().selectedSlot = item->data(0, Qt::UserRole).toInt();
+    document_.SelectSlot(item->data(0, Qt::UserRole).toInt());
     setCurrentItem(item);
     // Only what applies to this slot: a command that does not is left out, not greyed.
     emit slotMenuAboutToShow();
@@ -258,10 +258,9 @@ void CWZolvikCreatorView::contextMenuEvent(QContextMenuEvent* event) {
 // under the element's name.
 void CWZolvikCreatorView::ExportSlot() {
     const int slot = CurrentSlot();
-    const wz::SlotLists& lists = document_.lists();
-    const wz::SlotKind kind = lists.Showing();
-    const QString proposed = QDir::current().filePath(
-        QString::fromStdString(wz::ExportFileName(lists, kind, slot)));
+    const wz::SlotKind kind = document_.lists().Showing();
+    const QString proposed =
+        QDir::current().filePath(QString::fromStdString(document_.ExportFileName(slot)));
     QString file;
     if (chooseExportFile_) {
         file = chooseExportFile_(proposed);
@@ -272,7 +271,6 @@ void CWZolvikCreatorView::ExportSlot() {
                                                 : QStringLiteral("MIDI files (*.mid *.midi)"));
     }
     if (!file.isEmpty()) {
-        wz::ExportSlot(messages_, document_.assetUpdate().AssetPath(), lists, kind, slot,
-                       QFile::encodeName(file).toStdString());
+        document_.ExportSlot(slot, QFile::encodeName(file).toStdString());
     }
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // The editor's only window content: a tree of the 22 picture or music slots that takes file
-// drops. It draws its document's lists whenever they change and hands the drops to it; the
-// selection, Export and the start of the game and the file manager are its own.
+// drops. It draws its document's lists whenever they change and hands the drops, the slot the
+// user picks and Export's chosen file to it; it asks for files and starts the game and the
+// file manager.
 
 #include "MessageBox.h"
 #include "SlotLists.h"
@@ -45,7 +46,7 @@ public:
     int selectedSlot() const;
     // The slot of the current item; the root, or no current item, counts as slot 1.
     int CurrentSlot() const;
-    const std::array<QPixmap, 5>& images() const { return slotImages; }
+    const std::array<QPixmap, 5>& images() const { return slotImages_; }
 
     // The folder searched first for the game; the editor's own program folder by default.
     void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
@@ -85,7 +86,7 @@ private:
     wz::MessageBoxSink& messages_;
     // Image 0 the pictures root, 1 a selected slot, 2 the music root, 3 a music slot, 4 a
     // picture slot, all 32 x 32.
-    std::array<QPixmap, 5> slotImages;
+    std::array<QPixmap, 5> slotImages_;
     QIcon pictureRootIcon_, musicRootIcon_, pictureSlotIcon_, musicSlotIcon_;
     QString programFolder_;
     QIcon warningIcon_;

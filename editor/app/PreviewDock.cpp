@@ -48,6 +48,7 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
     origin_ = new QLabel(content);
+    origin_->setObjectName(QStringLiteral("previewOrigin"));
     origin_->setWordWrap(true);
     // Long paths wrap instead of widening the pane.
     origin_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -55,7 +56,9 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     layout->addWidget(origin_);
 
     scroll_ = new QScrollArea(content);
+    scroll_->setObjectName(QStringLiteral("previewScroll"));
     picture_ = new QLabel(scroll_);
+    picture_->setObjectName(QStringLiteral("previewPicture"));
     picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     scroll_->setWidget(picture_);
     scroll_->setWidgetResizable(false);
@@ -69,6 +72,7 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     scroll_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(scroll_, 1);
     crop_ = new CropView(content);
+    crop_->setObjectName(QStringLiteral("cropView"));
     crop_->setMinimumSize(scroll_->minimumSize());
     crop_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     crop_->hide();
@@ -76,6 +80,7 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     content->setMinimumWidth(scroll_->minimumWidth() + 8);
 
     info_ = new QLabel(content);
+    info_->setObjectName(QStringLiteral("previewInfo"));
     info_->setWordWrap(true);
     info_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     info_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -88,6 +93,11 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     fit_ = new QPushButton(QStringLiteral("Fit to Game Picture… (Подогнать…)"), content);
     apply_ = new QPushButton(QStringLiteral("Fit (Подогнать)"), content);
     cancel_ = new QPushButton(QStringLiteral("Cancel (Отмена)"), content);
+    play_->setObjectName(QStringLiteral("playButton"));
+    stop_->setObjectName(QStringLiteral("stopButton"));
+    fit_->setObjectName(QStringLiteral("fitButton"));
+    apply_->setObjectName(QStringLiteral("applyFitButton"));
+    cancel_->setObjectName(QStringLiteral("cancelFitButton"));
     // Hidden before the layout first measures them, so that they never widen the pane.
     for (QPushButton* button : {fit_, apply_, cancel_}) {
         button->hide();
@@ -201,13 +211,13 @@ void PreviewDock::Refresh() {
     refreshPending_ = false;
     Stop();
     const QTreeWidgetItem* item = view_.currentItem();
-    wz::AssetUpdate& fits = view_.GetDocument().assetUpdate();
-    canFit_ = item != nullptr && item->parent() != nullptr && fits.lists().showingPictures &&
-              fits.CanFit(view_.CurrentSlot());
+    const CWZolvikCreatorDoc& document = view_.GetDocument();
+    canFit_ = item != nullptr && item->parent() != nullptr && document.lists().showingPictures &&
+              document.CanFit(view_.CurrentSlot());
     if (fitting()) {
         // The crop frame stays while its slot is on show with the same picture.
         if (canFit_ && view_.CurrentSlot() == fitSlot_ &&
-            fits.FitSource(fitSlot_) == fitSource_) {
+            document.FitSource(fitSlot_) == fitSource_) {
             UpdateButtons();
             return;
         }
@@ -221,11 +231,11 @@ void PreviewDock::Refresh() {
     // This runs from the event loop, outside any command's guard: a preview that cannot get
     // its memory says so in the pane instead of ending the editor.
     try {
-        wz::AssetUpdate& update = view_.GetDocument().assetUpdate();
+        const wz::AssetUpdate& update = document.assetUpdate();
         const wz::SlotLists& lists = update.lists();
         const wz::SlotKind kind = lists.Showing();
-        const wz::SlotBytes slot = wz::ReadSlotBytes(
-            lists, kind, item->data(0, Qt::UserRole).toInt(), update.AssetPath());
+        const wz::SlotBytes slot =
+            wz::ReadSlotBytes(lists, kind, item->data(0, Qt::UserRole).toInt(), update.AssetPath());
         origin_->setText(QString::fromStdString(wz::OriginText(slot)));
         if (!slot.error.empty()) {
             ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, slot.error)));
@@ -312,8 +322,8 @@ void PreviewDock::UpdateButtons() {
 
 void PreviewDock::BeginFit() {
     const int slot = view_.CurrentSlot();
-    wz::AssetUpdate& update = view_.GetDocument().assetUpdate();
-    if (!update.lists().showingPictures || !update.CanFit(slot)) {
+    const CWZolvikCreatorDoc& document = view_.GetDocument();
+    if (!document.lists().showingPictures || !document.CanFit(slot)) {
         return;
     }
     SetPreviewShown(true);
@@ -321,7 +331,7 @@ void PreviewDock::BeginFit() {
     // A copy the size of the picture area: a drag then redraws a few hundred thousand
     // pixels, whatever the size of the author's picture.
     const QSize area = scroll_->size().expandedTo(scroll_->minimumSize());
-    const std::string source = update.FitSource(slot);
+    const std::string source = document.FitSource(slot);
     wz::media::PictureSketch sketch;
     std::string reason;
     {
@@ -354,7 +364,7 @@ void PreviewDock::ApplyFit() {
     const WaitCursor waiting;
     try {
         // Its message, when it fails, is the model's; the tree is drawn again either way.
-        view_.GetDocument().assetUpdate().FitPicture(slot, options);
+        view_.GetDocument().FitPicture(slot, options);
     } catch (const std::exception& error) {
         // A button's slot runs outside the command guard: say it in the pane.
         ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, error.what())));

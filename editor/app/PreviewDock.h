@@ -63,16 +63,7 @@ public:
     void CancelFit();
     bool fitting() const { return fitSlot_ >= 0; }
 
-    QLabel* originLabel() const { return origin_; }
-    QLabel* pictureLabel() const { return picture_; }
-    QScrollArea* scrollArea() const { return scroll_; }
-    QLabel* infoLabel() const { return info_; }
-    QPushButton* playButton() const { return play_; }
-    QPushButton* stopButton() const { return stop_; }
     wz::TrackPlayer& player() { return player_; }
-    CropView* cropView() const { return crop_; }
-    QPushButton* fitButton() const { return fit_; }
-    QPushButton* applyButton() const { return apply_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,7 +2,6 @@
 #include "AssetFixture.h"
 #include "CommandGuard.h"
 #include "EditorTexts.h"
-#include "ProgramFinder.h"
 #include "RecordingSink.h"
 #include "SourceFile.h"
 
@@ -77,35 +76,6 @@ TEST(AssetFileOps, MoveOverReplacesInOneStepOrNotAtAll) {
     EXPECT_FALSE(fs::exists(scratch));
     EXPECT_EQ(fs::status(target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-}
-
-TEST(ProgramFinder, LooksBesideTheEditorThenHereThenOnThePath) {
-    TempFolder own, here, p1, p2;
-    const auto program = [](const fs::path& folder, const char* name, bool executable) {
-        WriteFile(folder / name, {'#', '!'});
-        fs::permissions(folder / name, executable ? fs::perms::owner_all : fs::perms::owner_read);
-    };
-    program(own.path(), "A", true);
-    program(here.path(), "A", true);
-    program(here.path(), "B", true);
-    program(p1.path(), "B", true);
-    program(p1.path(), "C", false); // not executable: passed over
-    program(p2.path(), "C", true);
-    fs::create_directory(p1 / "D"); // a folder is not a program
-    const std::string path = p1.path().string() + ":" + p2.path().string();
-
-    struct Row {
-        const char* name;
-        fs::path expected;
-    };
-    const Row rows[] = {{"A", own / "A"}, {"B", here / "B"}, {"C", p2 / "C"},
-                        {"D", {}},        {"E", {}},         {"../A", {}}};
-    for (const Row& r : rows) {
-        EXPECT_EQ(wz::FindProgram(r.name, own.path(), here.path(), path), r.expected) << r.name;
-    }
-    // An empty entry of the path stands for the current folder.
-    EXPECT_EQ(wz::FindProgram("B", {}, here.path(), ":" + p2.path().string()), here / "B");
-    EXPECT_EQ(wz::FindProgram("B", {}, {}, ""), fs::path());
 }
 
 TEST(EditorTexts, PlaceholdersTakeTheValueAsItIs) {

@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
                                   (pictures / "balloon.jpg").string(),
                                   (pictures / "screenshot.png").string()});
     CWZolvikCreatorView* view = app.view();
-    app.document()->lists().selectedSlot = 2;
+    app.document()->SelectSlot(2);
     view->setCurrentItem(view->topLevelItem(0)->child(2));
     Settle();
     app.frame()->action(wz::ID_FILE_FIT)->trigger();

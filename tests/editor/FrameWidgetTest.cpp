@@ -173,7 +173,8 @@ TEST_F(FrameTest, StatusBarShowsReadyPromptsAndLockIndicators) {
             ids << pane->objectName();
         }
         EXPECT_EQ(texts, r.texts);
-        EXPECT_EQ(ids, QStringList({"59137", "59138", "59139"}));
+        EXPECT_EQ(ids,
+                  QStringList({"capsLockIndicator", "numLockIndicator", "scrollLockIndicator"}));
     }
 }
 
@@ -243,6 +244,12 @@ TEST_F(FrameTest, AFailingCommandShowsOneMessageAndTheEditorGoesOn) {
 TEST_F(FrameTest, ToolbarStatusBarAndExitCommands) {
     ASSERT_TRUE(Start());
     frame->action(wz::ID_VIEW_TOOLBAR)->trigger();
+    EXPECT_FALSE(frame->toolBar()->isVisible());
+    EXPECT_FALSE(frame->action(wz::ID_VIEW_TOOLBAR)->isChecked());
+    frame->action(wz::ID_VIEW_TOOLBAR)->trigger();
+    EXPECT_TRUE(frame->toolBar()->isVisible());
+    // Hidden from the window's menu of bars, the bar unchecks the View menu's item.
+    frame->toolBar()->toggleViewAction()->trigger();
     EXPECT_FALSE(frame->toolBar()->isVisible());
     EXPECT_FALSE(frame->action(wz::ID_VIEW_TOOLBAR)->isChecked());
     frame->action(wz::ID_VIEW_TOOLBAR)->trigger();

@@ -51,6 +51,11 @@ protected:
         ASSERT_TRUE(WriteAssetFile(folder / "WinData.stg", content));
     }
 
+    // A part of the pane, by its name.
+    template <typename Widget = QLabel> Widget* Part(const char* name) const {
+        return preview->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
     bool StartEditor() {
         if (!Start()) {
             return false;
@@ -78,7 +83,7 @@ protected:
     }
 
     QSize PictureSize() const {
-        const QPixmap pixmap = preview->pictureLabel()->pixmap();
+        const QPixmap pixmap = Part("previewPicture")->pixmap();
         return pixmap.isNull() ? QSize() : pixmap.size();
     }
 
@@ -102,9 +107,9 @@ TEST_F(PreviewTest, HiddenAtFirstStartThenRememberedAndTheWindowMakesRoom) {
     QApplication::processEvents();
     EXPECT_TRUE(preview->isVisible());
     EXPECT_TRUE(item->isChecked());
-    EXPECT_GT(frame->width(), 480 + preview->scrollArea()->minimumWidth() / 2);
+    EXPECT_GT(frame->width(), 480 + Part<QScrollArea>("previewScroll")->minimumWidth() / 2);
     EXPECT_GE(view->width(), treeWidth - 8); // the tree keeps its room
-    EXPECT_GE(preview->scrollArea()->viewport()->width(), 296);
+    EXPECT_GE(Part<QScrollArea>("previewScroll")->viewport()->width(), 296);
     const QSize shownSize = frame->size();
     EXPECT_GE(frame->height(), 580);
 
@@ -132,42 +137,42 @@ TEST_F(PreviewTest, PicturesShowAtOnePixelToOneWithTheirSize) {
     preview->SetPreviewShown(true);
     QApplication::processEvents();
     // Slot 1 is selected at start: the stored picture.
-    EXPECT_EQ(preview->originLabel()->text(), "WinData.stg: Images/Love1");
+    EXPECT_EQ(Part("previewOrigin")->text(), "WinData.stg: Images/Love1");
     EXPECT_EQ(PictureSize(), QSize(296, 432));
-    EXPECT_EQ(preview->pictureLabel()->size(), QSize(296, 432));
-    EXPECT_EQ(preview->infoLabel()->text(), "296 × 432");
+    EXPECT_EQ(Part("previewPicture")->size(), QSize(296, 432));
+    EXPECT_EQ(Part("previewInfo")->text(), "296 × 432");
     // The whole picture is in sight, without scrolling.
-    const QSize room = preview->scrollArea()->viewport()->size();
+    const QSize room = Part<QScrollArea>("previewScroll")->viewport()->size();
     EXPECT_GE(room.width(), 296);
     EXPECT_GE(room.height(), 432);
-    const QColor corner = preview->pictureLabel()->pixmap().toImage().pixelColor(0, 0);
+    const QColor corner = Part("previewPicture")->pixmap().toImage().pixelColor(0, 0);
     EXPECT_NEAR(corner.red(), 200, 20);
     EXPECT_NEAR(corner.blue(), 30, 20);
-    EXPECT_FALSE(preview->playButton()->isVisibleTo(preview));
+    EXPECT_FALSE(Part<QPushButton>("playButton")->isVisibleTo(preview));
 
     Select(21);
-    EXPECT_EQ(preview->originLabel()->text(), "WinData.stg: Images/Jacket");
-    EXPECT_NEAR(preview->pictureLabel()->pixmap().toImage().pixelColor(5, 5).blue(), 200, 20);
+    EXPECT_EQ(Part("previewOrigin")->text(), "WinData.stg: Images/Jacket");
+    EXPECT_NEAR(Part("previewPicture")->pixmap().toImage().pixelColor(5, 5).blue(), 200, 20);
 
     // A dropped file is shown in place of the stored picture, whatever its size.
     WriteFile(folder / "wide.jpg", Jpeg(500, 120, {20, 180, 20}));
     Select(2);
     DropOnSelected("wide.jpg");
     EXPECT_EQ(
-        preview->originLabel()->text(),
+        Part("previewOrigin")->text(),
         QString::fromStdString("Pending file (Новый файл): " + (folder / "wide.jpg").string()));
     EXPECT_EQ(PictureSize(), QSize(500, 120));
-    EXPECT_EQ(preview->infoLabel()->text(), "500 × 120");
+    EXPECT_EQ(Part("previewInfo")->text(), "500 × 120");
 
     // The root and stored bytes that do not decode show a text instead of a picture.
     view->setCurrentItem(Root());
     QApplication::processEvents();
     EXPECT_TRUE(PictureSize().isEmpty());
-    EXPECT_EQ(preview->infoLabel()->text(),
+    EXPECT_EQ(Part("previewInfo")->text(),
               "Select a slot to preview it.\n(Выберите элемент для просмотра.)");
     Select(5);
     EXPECT_TRUE(PictureSize().isEmpty());
-    EXPECT_TRUE(preview->infoLabel()->text().startsWith("No preview (Нет просмотра): "));
+    EXPECT_TRUE(Part("previewInfo")->text().startsWith("No preview (Нет просмотра): "));
     EXPECT_TRUE(sink.shown.empty()); // no message box for a preview
 }
 
@@ -176,20 +181,20 @@ TEST_F(PreviewTest, TracksPlayAndStopWithTheSelectionAndThePane) {
     preview->SetPreviewShown(true);
     frame->action(wz::ID_VIEW_MUSIC)->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(preview->originLabel()->text(), "WinData.stg: Music/Love1");
-    EXPECT_EQ(preview->infoLabel()->text(), "Length 0:04, 8 notes\n(Длительность 0:04, нот: 8)");
+    EXPECT_EQ(Part("previewOrigin")->text(), "WinData.stg: Music/Love1");
+    EXPECT_EQ(Part("previewInfo")->text(), "Length 0:04, 8 notes\n(Длительность 0:04, нот: 8)");
     EXPECT_TRUE(PictureSize().isEmpty());
-    EXPECT_TRUE(preview->playButton()->isVisibleTo(preview));
-    EXPECT_TRUE(preview->playButton()->isEnabled());
-    EXPECT_FALSE(preview->stopButton()->isEnabled());
+    EXPECT_TRUE(Part<QPushButton>("playButton")->isVisibleTo(preview));
+    EXPECT_TRUE(Part<QPushButton>("playButton")->isEnabled());
+    EXPECT_FALSE(Part<QPushButton>("stopButton")->isEnabled());
 
     // Play opens the audio device only now.
     EXPECT_FALSE(preview->player().Device().IsOpen());
-    QTest::mouseClick(preview->playButton(), Qt::LeftButton);
+    QTest::mouseClick(Part<QPushButton>("playButton"), Qt::LeftButton);
     EXPECT_TRUE(preview->player().IsPlaying());
-    EXPECT_FALSE(preview->playButton()->isEnabled());
-    EXPECT_TRUE(preview->stopButton()->isEnabled());
-    QTest::mouseClick(preview->stopButton(), Qt::LeftButton);
+    EXPECT_FALSE(Part<QPushButton>("playButton")->isEnabled());
+    EXPECT_TRUE(Part<QPushButton>("stopButton")->isEnabled());
+    QTest::mouseClick(Part<QPushButton>("stopButton"), Qt::LeftButton);
     EXPECT_FALSE(preview->player().IsPlaying());
 
     // Another slot stops the track; so does hiding the pane.
@@ -197,8 +202,7 @@ TEST_F(PreviewTest, TracksPlayAndStopWithTheSelectionAndThePane) {
     ASSERT_TRUE(preview->player().IsPlaying());
     Select(1);
     EXPECT_FALSE(preview->player().IsPlaying());
-    EXPECT_EQ(preview->infoLabel()->text(),
-              "Length 1:00, 120 notes\n(Длительность 1:00, нот: 120)");
+    EXPECT_EQ(Part("previewInfo")->text(), "Length 1:00, 120 notes\n(Длительность 1:00, нот: 120)");
     preview->Play();
     ASSERT_TRUE(preview->player().IsPlaying());
     frame->action(wz::ID_VIEW_PREVIEW)->trigger();
@@ -207,8 +211,8 @@ TEST_F(PreviewTest, TracksPlayAndStopWithTheSelectionAndThePane) {
     // A stored stream that is no track says why and offers no Play.
     preview->SetPreviewShown(true);
     Select(6);
-    EXPECT_TRUE(preview->infoLabel()->text().startsWith("No preview (Нет просмотра): "));
-    EXPECT_FALSE(preview->playButton()->isVisibleTo(preview));
+    EXPECT_TRUE(Part("previewInfo")->text().startsWith("No preview (Нет просмотра): "));
+    EXPECT_FALSE(Part<QPushButton>("playButton")->isVisibleTo(preview));
     preview->Play();
     EXPECT_FALSE(preview->player().IsPlaying());
 }
@@ -220,12 +224,12 @@ TEST_F(PreviewTest, ATrackThatEndsOffersPlayAgain) {
     preview->SetPreviewShown(true);
     frame->action(wz::ID_VIEW_MUSIC)->trigger();
     Select(2);
-    ASSERT_EQ(preview->originLabel()->text(), "WinData.stg: Music/Love3");
+    ASSERT_EQ(Part("previewOrigin")->text(), "WinData.stg: Music/Love3");
     preview->Play();
     ASSERT_TRUE(preview->player().IsPlaying());
     EXPECT_TRUE(QTest::qWaitFor([this] { return !preview->player().IsPlaying(); }, 20000));
-    EXPECT_TRUE(preview->playButton()->isEnabled());
-    EXPECT_FALSE(preview->stopButton()->isEnabled());
+    EXPECT_TRUE(Part<QPushButton>("playButton")->isEnabled());
+    EXPECT_FALSE(Part<QPushButton>("stopButton")->isEnabled());
 }
 
 // A picture the game cannot show is fitted in the pane: Fit opens the crop frame over the whole
@@ -238,13 +242,13 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     document->assetUpdate().DropFiles(2, {photo});
     Select(0);
     EXPECT_FALSE(frame->action(wz::ID_FILE_FIT)->isEnabled());
-    EXPECT_FALSE(preview->fitButton()->isVisibleTo(preview));
+    EXPECT_FALSE(Part<QPushButton>("fitButton")->isVisibleTo(preview));
     Select(2);
     ASSERT_TRUE(frame->action(wz::ID_FILE_FIT)->isEnabled());
-    ASSERT_TRUE(preview->fitButton()->isVisibleTo(preview));
+    ASSERT_TRUE(Part<QPushButton>("fitButton")->isVisibleTo(preview));
 
-    QTest::mouseClick(preview->fitButton(), Qt::LeftButton);
-    CropView* crop = preview->cropView();
+    QTest::mouseClick(Part<QPushButton>("fitButton"), Qt::LeftButton);
+    CropView* crop = Part<CropView>("cropView");
     ASSERT_TRUE(preview->fitting());
     ASSERT_TRUE(crop->isVisible());
     const wz::media::SourceRect start = crop->Rect();
@@ -261,16 +265,16 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     QTest::mouseRelease(crop, Qt::LeftButton, {}, from - QPoint(400, 0));
     EXPECT_EQ(crop->Rect().x, 0);
 
-    QTest::mouseClick(preview->applyButton(), Qt::LeftButton);
+    QTest::mouseClick(Part<QPushButton>("applyFitButton"), Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_FALSE(preview->fitting());
     const wz::SlotLists& lists = document->lists();
     EXPECT_EQ(lists.pictureFittedFrom[2], photo);
     EXPECT_EQ(lists.pictureProblems[2], "");
     EXPECT_EQ(SlotText(2), QString::fromStdString("3. " + photo + " (fitted (подогнана))"));
-    EXPECT_EQ(preview->pictureLabel()->pixmap().width(), 296);
+    EXPECT_EQ(Part("previewPicture")->pixmap().width(), 296);
     // The fitted picture can be framed again, from the author's picture.
-    EXPECT_TRUE(preview->fitButton()->isVisibleTo(preview));
+    EXPECT_TRUE(Part<QPushButton>("fitButton")->isVisibleTo(preview));
     EXPECT_TRUE(sink.shown.empty());
 }
 

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     }
     CWZolvikCreatorView* view = app.view();
     // Slot 2 selected, as a click on it does.
-    app.document()->lists().selectedSlot = 1;
+    app.document()->SelectSlot(1);
     view->setCurrentItem(view->topLevelItem(0)->child(1));
     QMimeData data;
     data.setUrls(
