@@ -90,8 +90,9 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
         EXPECT_NE(said.find(c.said), std::string::npos) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
         EXPECT_EQ(c.code == 0, fs::exists(out));
-        if (c.code == 0)
+        if (c.code == 0) {
             EXPECT_TRUE(IsGamePicture(out));
+        }
     }
     EXPECT_EQ(ReadFile(photo), photoBytes) << "the input is never written over";
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 3)
