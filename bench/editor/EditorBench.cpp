@@ -169,7 +169,7 @@ void BM_RebuildTree(benchmark::State& state) {
     CWZolvikCreatorView view(document, sink);
     view.resize(480, 580);
     view.show();
-    wz::SlotLists& lists = document.lists();
+    wz::SlotLists& lists = document.assetUpdate().lists();
     for (int i = 0; i < wz::kSlotCount; ++i) {
         lists.picturePaths[i] = "/home/player/Pictures/level backgrounds/" + std::to_string(i);
         lists.pictureChanged[i] = true;

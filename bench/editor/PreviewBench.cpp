@@ -87,7 +87,7 @@ public:
         view = new CWZolvikCreatorView(*document, sink, frame.get());
         frame->setCentralWidget(view);
         preview = new PreviewDock(*frame, *view);
-        document->lists().selectedSlot = 7;
+        document->SelectSlot(7);
         document->ShowPictures();
         frame->show();
         preview->SetPreviewShown(true);
@@ -127,7 +127,7 @@ void BM_PicturePreview(benchmark::State& state) {
         benchmark::DoNotOptimize(wz::DecodePicture(bytes));
         const auto previewStart = Clock::now();
         window.preview->ShowPictureBytes(bytes);
-        window.preview->pictureLabel()->repaint();
+        window.preview->findChild<QLabel*>("previewPicture")->repaint();
         const auto end = Clock::now();
         decodeTotal += Seconds(previewStart - decodeStart);
         previewTotal += Seconds(end - previewStart);
@@ -162,7 +162,7 @@ void BM_PicturePreviewWithRebuild(benchmark::State& state) {
         totalTotal += Seconds(end - start);
         state.SetIterationTime(Seconds(end - start));
     }
-    if (window.preview->pictureLabel()->pixmap().width() != 296) {
+    if (window.preview->findChild<QLabel*>("previewPicture")->pixmap().width() != 296) {
         state.SkipWithError("the picture was not shown");
     }
     const double n = static_cast<double>(state.iterations());
