@@ -1,13 +1,20 @@
 // Starting libvips for a program that reads pictures it did not make: only the loaders of the
 // formats we accept may run, and the cache and the worker threads stay at what a desktop
 // program should take.
+//
+// libvips loads every module it finds at start (ImageMagick, poppler, OpenSlide, libjxl and
+// libheif on Debian), which maps their libraries, some 7 MiB, and brings loaders we block
+// anyway. We start it without modules and load the one we need, libheif's, when a HEIF file
+// comes.
 
 #include "PictureLibrary.h"
 #include "FitPicture.h"
 
+#include <gmodule.h>
 #include <vips/vips8>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 #include <string_view>
 #include <thread>
@@ -31,11 +38,27 @@ constexpr std::size_t kCacheBytes = 32u << 20;
 constexpr int kCachedFiles = 4;
 constexpr int kMaxThreads = 4;
 
+// libvips looks for its modules under $VIPSHOME/lib; no module can be found below a file.
+constexpr const char* kHomeWithoutModules = "/dev/null";
+// libheif's loader, a module of the libvips that the program was built with.
+constexpr const char* kHeifModule = WZ_VIPS_MODULE_DIR "/vips-heif.so";
+
 bool g_started = false;
 
 void IgnoreWarning(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
+// Blocking marks the classes that exist at the time, so it runs again after a module adds
+// its own.
+void BlockLoaders() {
+    vips_block_untrusted_set(TRUE);
+    vips_operation_block_set("VipsForeignLoad", TRUE);
+    for (const char* name : kAllowedLoaderClasses)
+        vips_operation_block_set(name, FALSE);
+}
+
 void Start() {
+    // libvips sets VIPSHOME itself when it is not set, so this takes nothing from anyone.
+    ::setenv("VIPSHOME", kHomeWithoutModules, 1);
     if (VIPS_INIT("winzolvik") != 0) {
         vips_error_clear();
         return;
@@ -43,10 +66,7 @@ void Start() {
     // A damaged file is refused with one line of ours; libvips' own warnings about each tile
     // it could not decode would only bury it.
     g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, IgnoreWarning, nullptr);
-    vips_block_untrusted_set(TRUE);
-    vips_operation_block_set("VipsForeignLoad", TRUE);
-    for (const char* name : kAllowedLoaderClasses)
-        vips_operation_block_set(name, FALSE);
+    BlockLoaders();
 
     vips_cache_set_max(kCachedOperations);
     vips_cache_set_max_mem(kCacheBytes);
@@ -66,6 +86,19 @@ void StartPictureLibrary() {
 bool PictureLibraryStarted() {
     StartPictureLibrary();
     return g_started;
+}
+
+bool LoadHeifLoader() {
+    static const bool loaded = [] {
+        // The module registers its classes when it is opened, and stays for the program's life.
+        GModule* module = g_module_open(kHeifModule, G_MODULE_BIND_LOCAL);
+        if (module == nullptr)
+            return false;
+        g_module_make_resident(module);
+        BlockLoaders();
+        return true;
+    }();
+    return loaded;
 }
 
 bool IsAllowedLoader(const char* name) {

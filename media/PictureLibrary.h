@@ -7,6 +7,9 @@ namespace wz::media {
 // Starts the library if need be; false when it could not start.
 bool PictureLibraryStarted();
 
+// Makes libheif's loader available (HEIF and AVIF), once; false when it cannot be loaded.
+bool LoadHeifLoader();
+
 // Whether the libvips loader class (such as "VipsForeignLoadJpegSource") is one of those
 // allowed to run.
 bool IsAllowedLoader(const char* name);

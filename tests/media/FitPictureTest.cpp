@@ -4,6 +4,7 @@
 
 #include "FitPicture.h"
 #include "MediaChecks.h"
+#include "PictureLibrary.h"
 
 #include <ChildProcess.h>
 #include <ScratchFolder.h>
@@ -141,6 +142,9 @@ TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
          true},
         {"HEIC",
          [&] {
+             // The fitting loads libheif's module only when a HEIF file comes; this encoder
+             // needs it first.
+             EXPECT_TRUE(LoadHeifLoader());
              return Blob(Opaque(marked()).heifsave_buffer(
                  VImage::option()
                      ->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC)
@@ -191,7 +195,8 @@ TEST(FitPicture, CentreCropMatchesImageMagick) {
     wz::testkit::ScratchFolder folder("wzfit");
     const std::string photo = (folder / "photo.jpg").string();
     const std::string reference = (folder / "reference.png").string();
-    ASSERT_EQ(wz::testkit::RunProgram({"convert", "-seed", "7", "-size", "800x600",
+    // Large enough to be decoded at half its size, as photos are.
+    ASSERT_EQ(wz::testkit::RunProgram({"convert", "-seed", "7", "-size", "1600x1200",
                                        "plasma:fractal", "-blur", "0x2", photo}),
               0);
     ASSERT_EQ(wz::testkit::RunProgram({"convert", photo, "-resize", "296x432^", "-gravity",
