@@ -4,6 +4,7 @@
 #include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
 #include "CropView.h"
+#include "WrappedLabel.h"
 #include "EditorCommands.h"
 #include "EditorTexts.h"
 #include "FrameSize.h"
@@ -47,9 +48,8 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     // Tight margins, so that a frame-sized picture fits whole in the window's first height.
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
-    origin_ = new QLabel(content);
+    origin_ = new WrappedLabel(content);
     origin_->setObjectName(QStringLiteral("previewOrigin"));
-    origin_->setWordWrap(true);
     // Long paths wrap instead of widening the pane.
     origin_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     origin_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -79,9 +79,8 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     layout->addWidget(crop_, 1);
     content->setMinimumWidth(scroll_->minimumWidth() + 8);
 
-    info_ = new QLabel(content);
+    info_ = new WrappedLabel(content);
     info_->setObjectName(QStringLiteral("previewInfo"));
-    info_->setWordWrap(true);
     info_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     info_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     info_->setTextInteractionFlags(Qt::TextSelectableByMouse);

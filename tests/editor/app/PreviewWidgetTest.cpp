@@ -164,6 +164,24 @@ TEST_F(PreviewTest, PicturesShowAtOnePixelToOneWithTheirSize) {
     EXPECT_EQ(PictureSize(), QSize(500, 120));
     EXPECT_EQ(Part("previewInfo")->text(), "500 × 120");
 
+    // A path that wraps to several lines grows the window: every line, the whole picture and
+    // its size below it stay in sight, one under the other.
+    const std::string deep = "a folder with a long name for the pictures of the summer/" +
+                             std::string(3, 'x') + " and one more folder with a long name";
+    std::filesystem::create_directories(folder / deep);
+    WriteFile(folder / deep / "picture.jpg", Jpeg(296, 432, {20, 20, 180}));
+    Select(3);
+    DropOnSelected(deep + "/picture.jpg");
+    QApplication::processEvents();
+    const QLabel* origin = Part("previewOrigin");
+    const auto* scroll = Part<QScrollArea>("previewScroll");
+    const QLabel* info = Part("previewInfo");
+    EXPECT_GE(origin->height(), origin->heightForWidth(origin->width()));
+    EXPECT_GT(origin->heightForWidth(origin->width()), 2 * origin->fontMetrics().height());
+    EXPECT_GE(scroll->viewport()->height(), 432);
+    EXPECT_GE(scroll->geometry().top(), origin->geometry().bottom());
+    EXPECT_GE(info->geometry().top(), scroll->geometry().bottom());
+
     // The root and stored bytes that do not decode show a text instead of a picture.
     view->setCurrentItem(Root());
     QApplication::processEvents();
