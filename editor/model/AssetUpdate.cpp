@@ -244,9 +244,10 @@ bool AssetUpdate::OpenAssetFile(CompoundStorage& main) {
 }
 
 // Reads every pending source file, pictures first, each list in slot order. Stops at the
-// first that cannot be read and names it.
+// first that cannot be read and names it as the tree does: a fitted picture by the picture it
+// was fitted from, not by its copy in the temporary folder.
 bool AssetUpdate::ReadSources(std::vector<PendingStream>& pending) {
-    const std::string* current = nullptr;
+    std::string current;
     try {
         for (const SlotKind kind : {SlotKind::Pictures, SlotKind::Music}) {
             SlotListRef list = lists_.List(kind);
@@ -257,19 +258,19 @@ bool AssetUpdate::ReadSources(std::vector<PendingStream>& pending) {
                 if (!list.changed[i]) {
                     continue;
                 }
-                current = &list.paths[i];
+                current = lists_.PendingName(kind, i);
                 PendingStream stream{list.storageName, Widen(list.streamNames[i]), {}, kind, i};
                 std::string reason;
-                if (!ReadSource(*current, stream.bytes, reason)) {
-                    ShowFailure(FillPlaceholders(kSourceMessage, *current), reason);
+                if (!ReadSource(list.paths[i], stream.bytes, reason)) {
+                    ShowFailure(FillPlaceholders(kSourceMessage, current), reason);
                     return false;
                 }
                 pending.push_back(std::move(stream));
             }
         }
     } catch (...) {
-        if (current != nullptr) {
-            Show(FillPlaceholders(kSourceMessage, *current), MessageIcon::Exclamation);
+        if (!current.empty()) {
+            Show(FillPlaceholders(kSourceMessage, current), MessageIcon::Exclamation);
         }
         throw;
     }
@@ -284,8 +285,8 @@ bool AssetUpdate::ConfirmUnplayable(const std::vector<PendingStream>& pending) {
         SlotListRef list = lists_.List(p.kind);
         list.problems[p.slot] = CheckSlotBytes(p.kind, p.bytes);
         if (!list.problems[p.slot].empty()) {
-            unplayable += (unplayable.empty() ? "" : "\n") + list.paths[p.slot] + ": " +
-                          list.problems[p.slot];
+            unplayable += (unplayable.empty() ? "" : "\n") + lists_.PendingName(p.kind, p.slot) +
+                          ": " + list.problems[p.slot];
         }
     }
     if (unplayable.empty()) {

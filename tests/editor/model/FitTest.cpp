@@ -126,6 +126,24 @@ TEST_F(FitTest, AFittedPictureIsPendingAndSavedAsIs) {
     EXPECT_TRUE(Waiting().empty());
 }
 
+// A fitted copy that is gone before Save (a cleaner of the temporary folder) stops the Save,
+// named as the tree names it; the asset file stays as it was.
+TEST_F(FitTest, ALostFittedCopyIsNamedByItsSource) {
+    const std::string photo = Source("photo.jpg", JpegPicture(640, 480));
+    update->DropFiles(2, {photo});
+    ASSERT_TRUE(update->FitPicture(2, {}));
+    const Bytes before = ReadFile(folder / "WinData.stg");
+    fs::remove(lists().picturePaths[2]);
+
+    update->SaveChanges();
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_NE(sink.shown[0].text.find("file " + photo + " (fitted (подогнана)) or"),
+              std::string::npos)
+        << sink.shown[0].text;
+    EXPECT_EQ(sink.shown[0].text.find(temp.path().string()), std::string::npos);
+    EXPECT_EQ(ReadFile(folder / "WinData.stg"), before);
+}
+
 // The fitted file goes as soon as no slot names it, and with the editor.
 TEST_F(FitTest, TheFittedFileGoesWithItsSlot) {
     struct Row {
