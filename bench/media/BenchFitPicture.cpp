@@ -13,9 +13,9 @@
 #include <turbojpeg.h>
 #include <vips/vips8>
 
-#include <sys/wait.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -64,13 +64,14 @@ fs::path Photo(bool progressive) {
                                       VImage::option()->set("sigma", 60.0));
         };
         const VImage noise = band().bandjoin(band()).bandjoin(band());
-        picture = picture + (noise.gaussblur(blur) - 128) * (blur < 1 ? 0.08 : blur < 2 ? 0.3 : 0.8);
+        picture = picture + (noise.gaussblur(blur) - 128) * (blur < 1   ? 0.08
+                                                             : blur < 2 ? 0.3
+                                                                        : 0.8);
     }
     const VImage xyz = VImage::xyz(kPhotoWidth, kPhotoHeight);
     picture = (picture + xyz.extract_band(0) * (100.0 / kPhotoWidth) + 78).cast(VIPS_FORMAT_UCHAR);
     picture = picture.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    picture.jpegsave(path.c_str(),
-                     VImage::option()->set("Q", 92)->set("interlace", progressive));
+    picture.jpegsave(path.c_str(), VImage::option()->set("Q", 92)->set("interlace", progressive));
     return path;
 }
 
@@ -104,10 +105,9 @@ void BM_FitAgainstScaledDecode(benchmark::State& state) {
             wz::media::FitPicture(photo.string(), wz::media::FitOptions{}, jpeg);
         double c1 = ProcessSeconds(), w1 = WallSeconds();
         const Bytes bytes = ReadFile(photo);
-        const int decoded =
-            tjDecompress2(decoder, bytes.data(), static_cast<unsigned long>(bytes.size()),
-                          pixels.data(), kPhotoWidth / kDecodeDenominator, 0,
-                          kPhotoHeight / kDecodeDenominator, TJPF_RGB, 0);
+        const int decoded = tjDecompress2(
+            decoder, bytes.data(), static_cast<unsigned long>(bytes.size()), pixels.data(),
+            kPhotoWidth / kDecodeDenominator, 0, kPhotoHeight / kDecodeDenominator, TJPF_RGB, 0);
         benchmark::DoNotOptimize(pixels.data());
         double c2 = ProcessSeconds(), w2 = WallSeconds();
         if (!problem.empty() || decoded != 0) {

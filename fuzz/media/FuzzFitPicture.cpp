@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> jpeg;
-    (void)wz::media::FitPicture(std::span<const std::uint8_t>(data, size),
-                                wz::media::FitOptions{}, jpeg);
+    (void)wz::media::FitPicture(std::span<const std::uint8_t>(data, size), wz::media::FitOptions{},
+                                jpeg);
     return 0;
 }
