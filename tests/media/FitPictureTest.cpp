@@ -125,6 +125,14 @@ TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
                  Opaque(marked()).jpegsave_buffer(VImage::option()->set("interlace", true)));
          },
          false},
+        // libjpeg-turbo warns of the stray bytes and leaves the file to libvips.
+        {"JPEG with stray bytes before its end",
+         [&] {
+             Bytes jpeg = Blob(Opaque(marked()).jpegsave_buffer());
+             jpeg.insert(jpeg.end() - 2, {0x12, 0x34});
+             return jpeg;
+         },
+         false},
         {"CMYK JPEG",
          [&] {
              return Blob(Opaque(marked()).colourspace(VIPS_INTERPRETATION_CMYK).jpegsave_buffer());
