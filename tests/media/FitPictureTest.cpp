@@ -13,6 +13,7 @@
 #include <vips/vips8>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -126,10 +127,12 @@ TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
          },
          false},
         // libjpeg-turbo warns of the stray bytes and leaves the file to libvips.
-        {"JPEG with stray bytes before its end",
+        {"JPEG with stray bytes before its scan",
          [&] {
              Bytes jpeg = Blob(Opaque(marked()).jpegsave_buffer());
-             jpeg.insert(jpeg.end() - 2, {0x12, 0x34});
+             const Bytes scan = {0xFF, 0xDA};
+             jpeg.insert(std::search(jpeg.begin(), jpeg.end(), scan.begin(), scan.end()),
+                         {0x12, 0x34});
              return jpeg;
          },
          false},
