@@ -149,7 +149,7 @@ TEST_F(ViewTest, DropsFillTheListOnShowFromTheSelectedSlot) {
         }
         std::vector<std::string> names;
         for (int n = 0; n < r.files; ++n) {
-            names.push_back("f" + std::to_string(n) + ".jpg");
+            names.push_back('f' + std::to_string(n) + ".jpg");
         }
         ASSERT_TRUE(DropUrls(Files(names)));
         int next = 0;
@@ -157,7 +157,7 @@ TEST_F(ViewTest, DropsFillTheListOnShowFromTheSelectedSlot) {
             const bool filled = std::find(r.filled.begin(), r.filled.end(), i) != r.filled.end();
             const QString expected =
                 QString::fromStdString(wz::SlotLabel(i)) +
-                (filled ? Path("f" + std::to_string(next++) + ".jpg") : QString());
+                (filled ? Path('f' + std::to_string(next++) + ".jpg") : QString());
             EXPECT_EQ(SlotText(i), expected) << i;
         }
         EXPECT_TRUE(document->assetUpdate().lists().picturesDirty);
