@@ -239,7 +239,7 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     preview->SetPreviewShown(true);
     const std::string photo = (folder / "photo.jpg").string();
     WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
-    document->assetUpdate().DropFiles(2, {photo});
+    document->DropFiles(2, {photo});
     Select(0);
     EXPECT_FALSE(frame->action(wz::ID_FILE_FIT)->isEnabled());
     EXPECT_FALSE(Part<QPushButton>("fitButton")->isVisibleTo(preview));

@@ -160,8 +160,8 @@ TEST_F(ViewTest, DropsFillTheListOnShowFromTheSelectedSlot) {
                 (filled ? Path('f' + std::to_string(next++) + ".jpg") : QString());
             EXPECT_EQ(SlotText(i), expected) << i;
         }
-        EXPECT_TRUE(document->assetUpdate().lists().picturesDirty);
-        EXPECT_FALSE(document->assetUpdate().lists().musicDirty);
+        EXPECT_TRUE(document->lists().picturesDirty);
+        EXPECT_FALSE(document->lists().musicDirty);
     }
 }
 
@@ -170,7 +170,7 @@ TEST_F(ViewTest, DropsOnTheMusicListMarkOnlyIt) {
     Press(Slot(1));
     ASSERT_TRUE(DropUrls({QUrl::fromLocalFile(Path("song.mid")),
                           QUrl(QStringLiteral("https://example.com/remote.mid"))}));
-    const wz::SlotLists& lists = document->assetUpdate().lists();
+    const wz::SlotLists& lists = document->lists();
     EXPECT_TRUE(lists.musicDirty);
     EXPECT_FALSE(lists.picturesDirty);
     EXPECT_EQ(lists.musicPaths[1], Path("song.mid").toStdString());
