@@ -58,7 +58,7 @@ public:
         update_.FitAllPictures(progress);
     }
 
-    wz::AssetUpdate& assetUpdate() { return update_; }
+    // Read only: every change goes through the commands above.
     const wz::AssetUpdate& assetUpdate() const { return update_; }
     const wz::SlotLists& lists() const { return update_.lists(); }
 

@@ -136,6 +136,10 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
         action->setCheckable(true);
         action->setChecked(false);
     }
+    // The dock's own toggle (the window's menu of bars) shows or hides the pane before this
+    // runs; it then goes the same way as View › Preview, so the frame makes room, the item's
+    // check follows and the choice is remembered.
+    connect(toggleViewAction(), &QAction::triggered, this, &PreviewDock::SetPreviewShown);
     frame_.addDockWidget(Qt::RightDockWidgetArea, this);
     hide();
     ShowText(QString());

@@ -30,7 +30,8 @@ std::string DescribeAssetFailure(const std::filesystem::path& file, std::u16stri
     if (reader.Root() != nullptr) {
         element = Narrow(storage);
         if (reader.StorageOpen()) {
-            element += "/" + Narrow(stream);
+            element += '/';
+            element += Narrow(stream);
             // The stream was found and read, or found too large to read at once: what failed
             // was holding it whole in memory.
             if (reader.result() == cfb::kOk || reader.result() == cfb::kErrNoMemory) {

@@ -267,12 +267,12 @@ int main(int argc, char** argv) {
     // A storage of 1500 streams linked as one long list: deep, but valid order.
     cfbtest::Tree many;
     for (int i = 0; i < 1500; ++i) {
-        many["S" + std::to_string(10000 + i)] = {};
+        many['S' + std::to_string(10000 + i)] = {};
     }
     Layout deep{Build(many, scratch)};
     std::vector<std::uint32_t> order(1500);
     for (int i = 0; i < 1500; ++i) {
-        order[i] = deep.Find(cfbtest::U16("S" + std::to_string(10000 + i)));
+        order[i] = deep.Find(cfbtest::U16('S' + std::to_string(10000 + i)));
     }
     deep.Set32(deep.EntryAt(0) + 0x4C, order.back());
     for (int i = 0; i < 1500; ++i) {

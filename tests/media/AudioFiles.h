@@ -3,6 +3,8 @@
 // Small audio files made on the spot (Standard MIDI Files and wave files) and the analysis of
 // what a device played, shared by the sound tests and the sound benchmarks.
 
+#include "KnockSound.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -175,35 +177,15 @@ inline std::vector<std::uint8_t> BusySong(int seconds) {
     return MidiSong(events);
 }
 
-// A mono 16-bit wave file of a sine tone.
+// A mono 16-bit wave file of a sine tone, written as the asset tool writes the knock.
 inline std::vector<std::uint8_t> SineWave(int rate, double seconds, double hz, int amplitude) {
     const auto frames = static_cast<std::uint32_t>(rate * seconds);
-    std::vector<std::uint8_t> wav;
-    auto append32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            wav.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    auto append16 = [&](std::uint16_t v) {
-        wav.push_back(static_cast<std::uint8_t>(v));
-        wav.push_back(static_cast<std::uint8_t>(v >> 8));
-    };
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    append32(36 + frames * 2);
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    append32(16);
-    append16(1); // PCM
-    append16(1); // mono
-    append32(static_cast<std::uint32_t>(rate));
-    append32(static_cast<std::uint32_t>(rate * 2));
-    append16(2);
-    append16(16);
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    append32(frames * 2);
+    std::vector<std::int16_t> samples(frames);
     for (std::uint32_t i = 0; i < frames; ++i) {
-        const double value = amplitude * std::sin(2.0 * M_PI * hz * i / rate);
-        append16(static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value))));
+        samples[i] = static_cast<std::int16_t>(
+            std::lround(amplitude * std::sin(2.0 * M_PI * hz * i / rate)));
     }
-    return wav;
+    return wz::content::EncodeWav(samples, rate);
 }
 
 } // namespace wz::test

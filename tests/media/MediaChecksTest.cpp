@@ -147,6 +147,7 @@ Bytes OneTrack(const Bytes& events) {
     Bytes b = {'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 0, 0,
                1,   0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, 0};
     Put32Be(b, 18, static_cast<std::uint32_t>(events.size()));
+    b.reserve(b.size() + events.size());
     b.insert(b.end(), events.begin(), events.end());
     return b;
 }

@@ -187,7 +187,7 @@ TEST_F(FrameTest, FunctionKeysSwitchListsAndTheOtherKeysDoNothing) {
     EXPECT_EQ(Root()->text(0), "Pictures (Картинки)");
 
     // Pending changes and the list on show survive every key that does nothing.
-    document->assetUpdate().DropFiles(3, {"/tmp/kept.jpg"});
+    document->DropFiles(3, {"/tmp/kept.jpg"});
     const std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> idle = {
         {Qt::Key_C, Qt::ControlModifier},     {Qt::Key_V, Qt::ControlModifier},
         {Qt::Key_Backspace, Qt::AltModifier}, {Qt::Key_Delete, Qt::ShiftModifier},
@@ -200,7 +200,7 @@ TEST_F(FrameTest, FunctionKeysSwitchListsAndTheOtherKeysDoNothing) {
         QTest::keyClick(view, key, modifiers);
     }
     EXPECT_EQ(SlotText(3), "4. /tmp/kept.jpg");
-    EXPECT_TRUE(document->assetUpdate().lists().picturesDirty);
+    EXPECT_TRUE(document->lists().picturesDirty);
     EXPECT_TRUE(sink.shown.empty());
 
     // Ctrl+R restores, as its menu item shows.
@@ -212,7 +212,7 @@ TEST_F(FrameTest, CtrlSSavesThePendingChanges) {
     ASSERT_TRUE(Start());
     const Bytes bytes = Pattern(5000, 3);
     WriteFile(folder / "new.jpg", bytes);
-    document->assetUpdate().DropFiles(0, {(folder / "new.jpg").string()});
+    document->DropFiles(0, {(folder / "new.jpg").string()});
     view->setFocus();
     QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(sink.shown.size(), 1u);

@@ -34,7 +34,7 @@ TEST(GameStart, TheGameStartsOnAFileTheEditorSaved) {
             pictures ? update.lists().pictureStreamNames : update.lists().musicStreamNames;
         std::vector<std::string> files;
         for (int slot = 0; slot < wz::kSlotCount; ++slot) {
-            const fs::path file = folder / ((pictures ? "p" : "m") + std::to_string(slot));
+            const fs::path file = folder / ((pictures ? 'p' : 'm') + std::to_string(slot));
             WriteFile(file, original.at((pictures ? "Images/" : "Music/") +
                                         names[(slot + 1) % wz::kSlotCount]));
             files.push_back(file.string());

@@ -132,6 +132,27 @@ TEST_F(PreviewTest, HiddenAtFirstStartThenRememberedAndTheWindowMakesRoom) {
     EXPECT_EQ(frame->size(), QSize(480, 580));
 }
 
+// The dock's own toggle, as the window's menu of bars offers it, and View › Preview are one
+// state: either shows the pane with room made for it, and the other then hides it.
+TEST_F(PreviewTest, TheDocksOwnToggleIsViewPreviewToo) {
+    ASSERT_TRUE(StartEditor());
+    QAction* item = frame->action(wz::ID_VIEW_PREVIEW);
+    preview->toggleViewAction()->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_TRUE(preview->previewShown());
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_GT(frame->width(), 480);
+    EXPECT_TRUE(QSettings().value(QString::fromLatin1(PreviewDock::kVisibleKey)).toBool());
+
+    item->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(preview->isVisible());
+    EXPECT_FALSE(preview->toggleViewAction()->isChecked());
+    EXPECT_EQ(frame->width(), 480);
+    EXPECT_FALSE(QSettings().value(QString::fromLatin1(PreviewDock::kVisibleKey)).toBool());
+}
+
 TEST_F(PreviewTest, PicturesShowAtOnePixelToOneWithTheirSize) {
     ASSERT_TRUE(StartEditor());
     preview->SetPreviewShown(true);
@@ -257,7 +278,7 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     preview->SetPreviewShown(true);
     const std::string photo = (folder / "photo.jpg").string();
     WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
-    document->assetUpdate().DropFiles(2, {photo});
+    document->DropFiles(2, {photo});
     Select(0);
     EXPECT_FALSE(frame->action(wz::ID_FILE_FIT)->isEnabled());
     EXPECT_FALSE(Part<QPushButton>("fitButton")->isVisibleTo(preview));

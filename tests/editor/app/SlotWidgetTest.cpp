@@ -47,7 +47,7 @@ TEST_F(SlotWidgetTest, AFileThatWillNotPlayIsWarnedOfOnItsItemAndInTheStatusBar)
     const std::string good = Source("good.jpg", Background());
     const std::string small = Source("small.jpg", JpegPicture(100, 80));
     Press(4);
-    document->assetUpdate().DropFiles(4, {good, small});
+    document->DropFiles(4, {good, small});
     const QString reason = "picture is 100 x 80, the game needs 296 x 432";
     EXPECT_FALSE(Warned(4));
     EXPECT_EQ(Slot(4)->toolTip(0), "");
@@ -92,7 +92,7 @@ TEST_F(SlotWidgetTest, ADropNamesTheFirstFileThatWillNotPlay) {
 // New starts the view over; the tree must not keep showing what Save will not write.
 TEST_F(SlotWidgetTest, NewShowsNothingPendingAndSaveThenWritesNothing) {
     const Bytes before = ReadFile(folder / "WinData.stg");
-    document->assetUpdate().DropFiles(0, {Source("one.jpg", JpegPicture(10, 10))});
+    document->DropFiles(0, {Source("one.jpg", JpegPicture(10, 10))});
     ASSERT_TRUE(Warned(0));
     view->setFocus();
     QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier);

@@ -149,7 +149,7 @@ TEST_F(ViewTest, DropsFillTheListOnShowFromTheSelectedSlot) {
         }
         std::vector<std::string> names;
         for (int n = 0; n < r.files; ++n) {
-            names.push_back("f" + std::to_string(n) + ".jpg");
+            names.push_back('f' + std::to_string(n) + ".jpg");
         }
         ASSERT_TRUE(DropUrls(Files(names)));
         int next = 0;
@@ -157,11 +157,11 @@ TEST_F(ViewTest, DropsFillTheListOnShowFromTheSelectedSlot) {
             const bool filled = std::find(r.filled.begin(), r.filled.end(), i) != r.filled.end();
             const QString expected =
                 QString::fromStdString(wz::SlotLabel(i)) +
-                (filled ? Path("f" + std::to_string(next++) + ".jpg") : QString());
+                (filled ? Path('f' + std::to_string(next++) + ".jpg") : QString());
             EXPECT_EQ(SlotText(i), expected) << i;
         }
-        EXPECT_TRUE(document->assetUpdate().lists().picturesDirty);
-        EXPECT_FALSE(document->assetUpdate().lists().musicDirty);
+        EXPECT_TRUE(document->lists().picturesDirty);
+        EXPECT_FALSE(document->lists().musicDirty);
     }
 }
 
@@ -170,7 +170,7 @@ TEST_F(ViewTest, DropsOnTheMusicListMarkOnlyIt) {
     Press(Slot(1));
     ASSERT_TRUE(DropUrls({QUrl::fromLocalFile(Path("song.mid")),
                           QUrl(QStringLiteral("https://example.com/remote.mid"))}));
-    const wz::SlotLists& lists = document->assetUpdate().lists();
+    const wz::SlotLists& lists = document->lists();
     EXPECT_TRUE(lists.musicDirty);
     EXPECT_FALSE(lists.picturesDirty);
     EXPECT_EQ(lists.musicPaths[1], Path("song.mid").toStdString());

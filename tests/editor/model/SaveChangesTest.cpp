@@ -179,7 +179,7 @@ TEST_F(SaveChangesTest, AllFortyFourSlotsAtOnce) {
             const std::string name = (pictures ? update.lists().pictureStreamNames
                                                : update.lists().musicStreamNames)[slot];
             expected[(pictures ? "Images/" : "Music/") + name] = bytes;
-            files.push_back(Source((pictures ? "p" : "m") + std::to_string(slot), bytes));
+            files.push_back(Source((pictures ? 'p' : 'm') + std::to_string(slot), bytes));
         }
         Drop(pictures, 0, files);
     }
@@ -206,7 +206,7 @@ TEST_F(SaveChangesTest, ASavedDefaultFilePassesTheAssetToolsCheck) {
         for (int slot = 0; slot < wz::kSlotCount; ++slot) {
             const Bytes& bytes = original.at(dir + names[(slot + 1) % 21]);
             expected[dir + names[slot]] = bytes;
-            files.push_back(Source((pictures ? "p" : "m") + std::to_string(slot), bytes));
+            files.push_back(Source((pictures ? 'p' : 'm') + std::to_string(slot), bytes));
         }
         Drop(pictures, 0, files);
     }

@@ -25,7 +25,7 @@ GameState TableWith(std::initializer_list<std::int32_t> scores) {
     int k = 0;
     for (std::int32_t score : scores) {
         state.pendingScore = score;
-        InsertHighScore(state, "E" + std::to_string(k++));
+        InsertHighScore(state, 'E' + std::to_string(k++));
     }
     return state;
 }

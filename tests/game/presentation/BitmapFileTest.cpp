@@ -64,6 +64,7 @@ TEST(BitmapFile, AcceptsLongerInfoHeaders) {
     // A version 5 header (124 bytes) in front of 24-bit pixels, as image editors write them.
     auto file = EncodeBmp(4, 2, 24, Stripes);
     std::vector<std::uint8_t> longer(file.begin(), file.begin() + 54);
+    longer.reserve(file.size() + 124 - 40);
     longer.insert(longer.end(), 124 - 40, 0);
     longer.insert(longer.end(), file.begin() + 54, file.end());
     PutLe(longer, 14, 124, 4);

@@ -11,7 +11,9 @@ namespace wz::content {
 namespace {
 
 void Put(std::vector<std::uint8_t>& out, std::string_view tag) {
-    out.insert(out.end(), tag.begin(), tag.end());
+    for (const char c : tag) {
+        out.push_back(static_cast<std::uint8_t>(c));
+    }
 }
 
 void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
