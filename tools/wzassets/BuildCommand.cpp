@@ -265,6 +265,9 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
         (fit && !FitBackgrounds(elements, out, error))) {
         return Fail(err, target->string(), error + "; nothing written");
     }
+    if (from && !fit) {
+        NoteUnfitBackgrounds(elements, err);
+    }
     for (const fs::path& file : ignored) {
         err << "wzassets: ignored " << file.string()
             << ": its name is not an element of the asset file\n";

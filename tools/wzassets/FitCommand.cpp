@@ -88,12 +88,25 @@ int RunFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
     return 0;
 }
 
+namespace {
+
+// A background taken from the author's folder, that fitting is for: the tile sheet keeps its
+// own layout.
+bool IsAuthorsBackground(const BuiltElement& e) {
+    return !e.source.empty() && e.storage == kImagesStorage && e.name != kTilesPicture;
+}
+
+// Empty when the game shows the picture as it is.
+std::string GamePictureProblem(const BuiltElement& e) {
+    media::PictureInfo info;
+    return media::CheckBackground(e.bytes, info);
+}
+
+} // namespace
+
 bool FitBackgrounds(std::vector<BuiltElement>& elements, std::ostream& out, std::string& error) {
     for (BuiltElement& e : elements) {
-        if (e.source.empty() || e.storage != kImagesStorage || e.name == kTilesPicture)
-            continue;
-        media::PictureInfo info;
-        if (media::CheckBackground(e.bytes, info).empty())
+        if (!IsAuthorsBackground(e) || GamePictureProblem(e).empty())
             continue;
         std::vector<std::uint8_t> jpeg;
         if (std::string problem = media::FitPicture(e.bytes, media::FitOptions{}, jpeg);
@@ -107,6 +120,16 @@ bool FitBackgrounds(std::vector<BuiltElement>& elements, std::ostream& out, std:
         e.bytes = std::move(jpeg);
     }
     return true;
+}
+
+void NoteUnfitBackgrounds(const std::vector<BuiltElement>& elements, std::ostream& err) {
+    for (const BuiltElement& e : elements) {
+        if (!IsAuthorsBackground(e))
+            continue;
+        if (const std::string problem = GamePictureProblem(e); !problem.empty())
+            err << "wzassets: note: " << e.source.string() << ": " << problem
+                << "; the game cannot show it as it is, and build --fit makes it a game picture\n";
+    }
 }
 
 } // namespace wz::assets

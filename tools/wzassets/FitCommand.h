@@ -17,4 +17,8 @@ namespace wz::assets {
 // fitted file on out. On failure returns false with error set, naming the file.
 bool FitBackgrounds(std::vector<BuiltElement>& elements, std::ostream& out, std::string& error);
 
+// A build without --fit stores the author's files as they are: names on err, one line each,
+// the backgrounds the game will not show.
+void NoteUnfitBackgrounds(const std::vector<BuiltElement>& elements, std::ostream& err);
+
 } // namespace wz::assets

@@ -127,8 +127,14 @@ TEST(BuildFit, FitsEveryBackgroundThatIsNotAGamePictureAndNothingElse) {
     EXPECT_EQ(ReadFile(fs::path(unpacked) / "Images/Titles.jpg"), titles)
         << "the tile sheet is never fitted";
 
-    // Without --fit the files go in as they are.
-    ASSERT_EQ(Tool({"build", asset, "--from", from.string(), "--quiet"}).code, 0);
+    // Without --fit the files go in as they are, and a note names each that the game will
+    // not show.
+    const wztest::ToolRun plain = Tool({"build", asset, "--from", from.string(), "--quiet"});
+    ASSERT_EQ(plain.code, 0);
+    EXPECT_EQ(std::count(plain.err.begin(), plain.err.end(), '\n'), 2) << plain.err;
+    EXPECT_NE(plain.err.find("note: " + (from / "Images/Love2.jpg").string() + ": "),
+              std::string::npos)
+        << plain.err;
     ASSERT_EQ(Tool({"extract", asset, "Images/Love1", (folder / "love1").string()}).code, 0);
     EXPECT_EQ(ReadFile(folder / "love1"), ReadFile(from / "Images/Love1.png"));
 }
