@@ -170,6 +170,13 @@ TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
                              .tiffsave_buffer());
          },
          false, 20},
+        {"Display P3 JPEG with its profile",
+         [&] {
+             return Blob(Opaque(marked())
+                             .icc_transform("p3", VImage::option()->set("input_profile", "srgb"))
+                             .jpegsave_buffer());
+         },
+         false, 20},
         {"BMP", [&] { return Converted(png(), "BMP3"); }, false},
     };
     for (int orientation = 1; orientation <= 8; ++orientation)
