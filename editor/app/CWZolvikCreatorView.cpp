@@ -30,6 +30,21 @@ QIcon TwoStateIcon(const QPixmap& normal, const QPixmap& selected) {
     return icon;
 }
 
+// A file chooser's filter: each extension in small letters and in capitals, since cameras and
+// phones name their files IMG_0042.JPG or .HEIC and the desktop's own chooser matches with
+// case on Linux.
+QString ChooserFilter(const QString& what, std::initializer_list<const char*> extensions) {
+    QStringList patterns;
+    for (const char* extension : extensions) {
+        patterns << QStringLiteral("*.") + QLatin1String(extension);
+    }
+    for (const char* extension : extensions) {
+        patterns << QStringLiteral("*.") + QString::fromLatin1(extension).toUpper();
+    }
+    return what + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+           QStringLiteral(");;All files (*)");
+}
+
 // The game's program, by its bare name.
 constexpr auto kGameProgram = "WinZolvik";
 
@@ -220,9 +235,10 @@ void CWZolvikCreatorView::ChooseFile() {
         file = QFileDialog::getOpenFileName(
             this, QStringLiteral("Choose File (Выбрать файл)"), QDir::currentPath(),
             kind == wz::SlotKind::Pictures
-                ? QStringLiteral("Pictures (*.jpg *.jpeg *.png *.webp *.gif *.tif *.tiff *.heic "
-                                 "*.heif *.avif *.bmp);;All files (*)")
-                : QStringLiteral("MIDI files (*.mid *.midi);;All files (*)"));
+                ? ChooserFilter(QStringLiteral("Pictures"),
+                                {"jpg", "jpeg", "png", "webp", "gif", "tif", "tiff", "heic", "heif",
+                                 "avif", "bmp"})
+                : ChooserFilter(QStringLiteral("MIDI files"), {"mid", "midi"}));
     }
     if (file.isEmpty()) {
         return;
