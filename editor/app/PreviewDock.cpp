@@ -4,11 +4,11 @@
 #include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
 #include "CropView.h"
-#include "WrappedLabel.h"
 #include "EditorCommands.h"
 #include "EditorTexts.h"
 #include "FrameSize.h"
 #include "WaitCursor.h"
+#include "WrappedLabel.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -326,11 +326,18 @@ void PreviewDock::UpdateButtons() {
 void PreviewDock::BeginFit() {
     const int slot = view_.CurrentSlot();
     const CWZolvikCreatorDoc& document = view_.GetDocument();
-    if (!document.lists().showingPictures || !document.CanFit(slot)) {
+    if (!document.lists().showingPictures || !document.CanFit(slot) ||
+        (fitting() && fitSlot_ == slot && document.FitSource(slot) == fitSource_)) {
         return;
     }
+    // A pane that was hidden reads the slot as it is shown; one on show reads it only when a
+    // change of selection has not reached it yet. Reading it again would decode the whole
+    // picture for nothing, and a photo takes a few hundred milliseconds.
+    const bool wasShown = shown_;
     SetPreviewShown(true);
-    Refresh();
+    if (wasShown && refreshPending_) {
+        Refresh();
+    }
     // A copy the size of the picture area: a drag then redraws a few hundred thousand
     // pixels, whatever the size of the author's picture.
     const QSize area = scroll_->size().expandedTo(scroll_->minimumSize());
