@@ -7,15 +7,13 @@
 //   `convert -resize 296x432^ -gravity center -extent 296x432` (wall time), and its peak
 //   resident memory against `djpeg -scale 1/2` of the same file.
 
+#include "ChildProcess.h"
 #include "FitPicture.h"
 
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 #include <vips/vips8>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,8 +21,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-extern char** environ;
 
 namespace {
 
@@ -137,29 +133,16 @@ struct ProcessRun {
 };
 
 // Runs a program to its end with its output sent to /dev/null: wall time, and peak memory as
-// /usr/bin/time reports it (a child spawned from this process would count this process's own
+// /usr/bin/time reports it (a child forked from this process would count this process's own
 // memory in its peak up to its exec).
 ProcessRun Run(const std::vector<std::string>& program) {
     const std::string memoryFile = (Folder() / "peak").string();
     std::vector<std::string> args = {"/usr/bin/time", "-f", "%M", "-o", memoryFile};
     args.insert(args.end(), program.begin(), program.end());
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     ProcessRun run;
     const double t0 = WallSeconds();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
+    run.ok = wz::testkit::RunQuietly(args) == 0;
     run.seconds = WallSeconds() - t0;
-    posix_spawn_file_actions_destroy(&actions);
     long kilobytes = 0;
     std::ifstream(memoryFile) >> kilobytes;
     run.peakBytes = kilobytes * 1024L;
