@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include "TempFiles.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -146,27 +148,11 @@ std::error_code OutputFile::Commit() {
     return ec;
 }
 
-bool WriteWholeFile(const fs::path& target, std::span<const std::uint8_t> bytes,
-                    std::string& reason, const OutputOptions& options) {
+bool WriteOutputFile(const fs::path& target, std::span<const std::uint8_t> bytes,
+                     std::string& reason, const OutputOptions& options) {
     OutputFile out(target, options);
-    if (out.Open()) {
-        reason = "the file cannot be created or written";
-        return false;
-    }
-    const int fd = ::open(out.path().c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    bool written = fd >= 0;
-    for (std::size_t done = 0; written && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        written = n > 0;
-        done += written ? static_cast<std::size_t>(n) : 0;
-    }
-    if (fd >= 0 && ::close(fd) != 0) {
-        written = false;
-    }
-    if (!written) {
+    // The temporary file exists: this writes it in place, keeping its mode.
+    if (out.Open() || !WriteWholeFile(out.path().string(), bytes)) {
         reason = "the file cannot be created or written";
         return false;
     }

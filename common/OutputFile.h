@@ -81,8 +81,9 @@ private:
 };
 
 // Writes bytes as the whole of target through an OutputFile. False, with the reason, when that
-// fails; target is then as it was and no temporary file is left.
-bool WriteWholeFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
-                    std::string& reason, const OutputOptions& options = {});
+// fails; target is then as it was and no temporary file is left. (TempFiles' WriteWholeFile
+// writes a file in place, for files nobody else reads while they are written.)
+bool WriteOutputFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                     std::string& reason, const OutputOptions& options = {});
 
 } // namespace wz

@@ -5,8 +5,8 @@
 // or /tmp when it is not set), readable and writable by the player's user only.
 
 #include <cstdint>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace wz {
 
@@ -18,7 +18,7 @@ std::string MakeTempFile();
 
 // Writes bytes as the whole content of the file at path, creating it when it is missing.
 // False when the file cannot be opened or not every byte reaches it.
-bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
+bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Deletes the file; a missing file is no error.
 void RemoveFile(const std::string& path);

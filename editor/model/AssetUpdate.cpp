@@ -285,8 +285,14 @@ bool AssetUpdate::ConfirmUnplayable(const std::vector<PendingStream>& pending) {
         SlotListRef list = lists_.List(p.kind);
         list.problems[p.slot] = CheckSlotBytes(p.kind, p.bytes);
         if (!list.problems[p.slot].empty()) {
-            unplayable += (unplayable.empty() ? "" : "\n") + lists_.PendingName(p.kind, p.slot) +
-                          ": " + list.problems[p.slot];
+            // Appended piece by piece: gcc 12 at -O3 takes a literal + std::string for an
+            // overlapping copy and warns (-Wrestrict).
+            if (!unplayable.empty()) {
+                unplayable += '\n';
+            }
+            unplayable += lists_.PendingName(p.kind, p.slot);
+            unplayable += ": ";
+            unplayable += list.problems[p.slot];
         }
     }
     if (unplayable.empty()) {

@@ -94,7 +94,7 @@ bool ExportSlot(MessageBoxSink& messages, const fs::path& assetFile, const SlotL
     if (!ReadStoredElement(assetFile, lists, kind, slot, bytes, reason)) {
         return fail(kExportDamagedMessage, ElementPath(lists, kind, slot), reason);
     }
-    if (!WriteWholeFile(target, bytes, reason)) {
+    if (!WriteOutputFile(target, bytes, reason)) {
         return fail(kExportWriteMessage, target.string(), reason);
     }
     return true;

@@ -56,9 +56,7 @@ std::string TrackPlayer::Play(std::span<const std::uint8_t> bytes) {
     }
     std::uint32_t id = 0;
     std::uint32_t error =
-        WriteWholeFile(path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()))
-            ? sequencer_->Open(path, id)
-            : kSeqErrorFileNotFound;
+        WriteWholeFile(path, bytes) ? sequencer_->Open(path, id) : kSeqErrorFileNotFound;
     RemoveFile(path);
     if (error == 0) {
         error = sequencer_->CheckPort(id);

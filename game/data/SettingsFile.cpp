@@ -127,7 +127,7 @@ bool WriteSettingsFile(const std::filesystem::path& file, const GameState& state
     options.mode = std::filesystem::perms(0644);
     options.replaceName = true;
     std::string reason;
-    return WriteWholeFile(file, bytes, reason, options);
+    return WriteOutputFile(file, bytes, reason, options);
 }
 
 bool SaveSettings(const GameState& state, MessageBoxSink& messages,

@@ -81,7 +81,7 @@ int RunFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (std::string problem = media::FitPicture(in, options, jpeg); !problem.empty())
         return Fail(err, in, problem);
     std::string error;
-    if (!WriteWholeFile(target, jpeg, error, {std::nullopt, true}))
+    if (!WriteOutputFile(target, jpeg, error, {std::nullopt, true}))
         return Fail(err, target, error);
     out << "wrote " << target << ": " << kFrameWidth << " x " << kFrameHeight << " JPEG, "
         << jpeg.size() << " bytes\n";
