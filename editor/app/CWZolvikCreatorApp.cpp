@@ -102,11 +102,7 @@ void CWZolvikCreatorApp::ConnectCommands() {
 void CWZolvikCreatorApp::UpdateFitActions() {
     const wz::AssetUpdate& update = document_->assetUpdate();
     const wz::SlotLists& lists = update.lists();
-    bool any = false;
-    for (int i = 0; i < wz::kSlotCount; ++i) {
-        any = any || (lists.pictureChanged[i] && !lists.pictureProblems[i].empty());
-    }
-    frame_->action(wz::ID_FILE_FIT_ALL)->setEnabled(any);
+    frame_->action(wz::ID_FILE_FIT_ALL)->setEnabled(!update.SlotsToFit().empty());
     const QTreeWidgetItem* item = view_->currentItem();
     frame_->action(wz::ID_FILE_FIT)
         ->setEnabled(lists.showingPictures && item != nullptr && item->parent() != nullptr &&

@@ -168,13 +168,18 @@ bool AssetUpdate::FitPicture(int slot, const media::FitOptions& options) {
     return reason.empty();
 }
 
-void AssetUpdate::FitAllPictures(const FitProgress& progress) {
+std::vector<int> AssetUpdate::SlotsToFit() const {
     std::vector<int> slots;
     for (int i = 0; i < kSlotCount; ++i) {
         if (lists_.pictureChanged[i] && !lists_.pictureProblems[i].empty()) {
             slots.push_back(i);
         }
     }
+    return slots;
+}
+
+void AssetUpdate::FitAllPictures(const FitProgress& progress) {
+    const std::vector<int> slots = SlotsToFit();
     std::string failed;
     const int total = static_cast<int>(slots.size());
     for (int n = 0; n < total; ++n) {

@@ -73,6 +73,8 @@ public:
     // shows the source's name marked as fitted. A source that cannot be fitted is reported
     // with its reason and leaves the slot as it was.
     bool FitPicture(int slot, const media::FitOptions& options);
+    // The pending pictures that would not play, in slot order: what Fit All fits.
+    std::vector<int> SlotsToFit() const;
     // Fits every pending picture that would not play, each where its interest lies, and shows
     // the picture list. progress(done, total) is told before each picture and after the
     // last; false stops. The pictures that could not be fitted are named in one message.
