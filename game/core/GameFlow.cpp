@@ -149,7 +149,9 @@ void GameFlow::RunGameKeys(std::uint32_t key) {
             services_.PlayKnock();
         }
     }
-    if (KeyMatches(keys, kDownSlot, key) && board.StepDown()) {
+    // A step that ends the game returns 0 but has changed the screen all the same: the piece
+    // that landed, and the game-over mark.
+    if (KeyMatches(keys, kDownSlot, key) && (board.StepDown() || board.gameOver)) {
         host_.Repaint();
     }
     if (KeyMatches(keys, kRotateSlot, key) && board.Rotate()) {

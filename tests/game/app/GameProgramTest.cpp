@@ -1,6 +1,7 @@
 #include "GameProgramFixture.h"
 
 #include "AssetLoader.h"
+#include "CompoundStorage.h"
 #include "DisplayCheck.h"
 #include "MenuCommands.h"
 #include "SettingsFile.h"
@@ -233,6 +234,67 @@ TEST_F(GameProgramTest, SettingsFileFollowsTheOptions) {
         program.reset();
     }
     EXPECT_TRUE(sink.shown.empty());
+}
+
+// A pack from another folder is played in place of the player's asset file, at the level asked
+// for: that level's picture from the pack and its fall period. The pack is held as the asset
+// file is, writers denied, and never written; the player's own asset file is not opened at all,
+// and the settings stay the player's. A pack that cannot be read is named in the message.
+TEST_F(GameProgramTest, PlaysAPackFromAnotherFolderAtALevel) {
+    WriteAssets(SampleAssets());
+    const std::vector<std::uint8_t> settings = [] {
+        GameState own;
+        own.highScores[0] = 4200;
+        const SettingsBytes bytes = EncodeSettings(own);
+        return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    }();
+    std::ofstream(setup.settingsFile, std::ios::binary)
+        .write(reinterpret_cast<const char*>(settings.data()),
+               static_cast<std::streamsize>(settings.size()));
+    const std::filesystem::path ownAssets = setup.assetFile;
+    const std::vector<std::uint8_t> ownBytes = FileBytes(ownAssets);
+
+    const content::Rgb packColour{30, 230, 200};
+    std::vector<AssetStream> pack = Without(SampleAssets(), u"Images", u"Love7");
+    pack.push_back({u"Images", u"Love7", SolidJpeg(296, 432, packColour)});
+    const std::filesystem::path packFile = folder / "packs" / "Spring.stg";
+    std::filesystem::create_directory(packFile.parent_path());
+    ASSERT_TRUE(WriteAssetFile(packFile, pack));
+    const std::vector<std::uint8_t> packBytes = FileBytes(packFile);
+
+    setup.assetFile = packFile;
+    setup.assetName = "Spring.stg";
+    setup.startLevel = 7;
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_EQ(State().playing, 1);
+    EXPECT_EQ(State().board.level, 7);
+    EXPECT_EQ(State().board.score, 6000);
+    EXPECT_EQ(State().highScores[0], 4200);
+    EXPECT_EQ(Window().ArmedTimers(), (std::map<std::int32_t, std::int32_t>{{1, 440}}));
+    const QImage shot = Window().Frame().grab().toImage();
+    const QColor shown = shot.pixelColor(2, 300);
+    EXPECT_NEAR(shown.red(), packColour.r, 2);
+    EXPECT_NEAR(shown.green(), packColour.g, 2);
+    EXPECT_NEAR(shown.blue(), packColour.b, 2);
+
+    CompoundStorage writer;
+    EXPECT_FALSE(writer.Open(packFile, false, false)) << "the pack is held with writers denied";
+    EXPECT_TRUE(writer.Open(ownAssets, false, false)) << "the player's file is left alone";
+    writer.CloseAll();
+
+    Command(kCommandExitGame);
+    program.reset();
+    EXPECT_EQ(FileBytes(packFile), packBytes);
+    EXPECT_EQ(FileBytes(ownAssets), ownBytes);
+    EXPECT_EQ(FileBytes(setup.settingsFile), settings);
+    EXPECT_EQ(TempFileCount(), 0u);
+
+    std::filesystem::remove(packFile);
+    ASSERT_FALSE(Start());
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text,
+              "Fatal Error: File Spring.stg missing or corrupt !!!\nThe Game is done !!!");
 }
 
 // A picture missing at run time ends the game through the ordinary close, after the fatal

@@ -77,6 +77,54 @@ TEST(GameStart, ConfirmingKeyOnTheTitleStartsLevel1) {
     EXPECT_EQ(rig.state.musicOpen, 1);
 }
 
+struct LevelStartCase {
+    std::int32_t level;
+    std::int32_t speed;
+};
+
+// A game started at a level is the game the player would have reached by completing the levels
+// before it: their score, the level's picture, track and fall period. The next game the player
+// starts is an ordinary one at level 1.
+TEST(GameStart, AtALevelAsIfTheLevelsBeforeWereCompleted) {
+    for (const LevelStartCase c : {LevelStartCase{1, 0}, LevelStartCase{7, 0},
+                                   LevelStartCase{7, 5}, LevelStartCase{20, 19}}) {
+        GameState state;
+        CallLog log;
+        RecordingHost host(state, log);
+        RecordingServices services(state, log);
+        GameFlow flow(state, host, services);
+        state.musicReady = 1;
+        flow.ApplyStartupDefaults();
+        state.speed = c.speed;
+        flow.EnterGameAtStartup(c.level);
+        const std::vector<Call> expected = {
+            {CallKind::SetMenuCheck, kCommandSound, 1},
+            {CallKind::SetMenuCheck, kCommandMusic, 1},
+            {CallKind::SetMenuCheck, kCommandPauseGame, 0},
+            Picture(levelPictureNames[c.level - 1]),
+            Track(levelTrackNames[c.level - 1]),
+            Simple(CallKind::StartMusic),
+            Timer(fallPeriods[c.level + c.speed]),
+            Simple(CallKind::Repaint),
+        };
+        EXPECT_EQ(log.Take(), expected) << "level " << c.level;
+        EXPECT_EQ(state.playing, 1);
+        EXPECT_EQ(state.titleTimer, 0);
+        EXPECT_EQ(state.levelComplete, 0);
+        EXPECT_EQ(state.board.level, c.level);
+        EXPECT_EQ(state.board.score, (c.level - 1) * 1000);
+        EXPECT_EQ(state.pictureIndex, c.level - 1);
+        EXPECT_EQ(state.trackIndex, c.level - 1);
+
+        flow.OnCommand(kCommandStartNewGame);
+        EXPECT_EQ(log.Names(CallKind::LoadPicture), std::vector<std::u16string>{u"Love1"});
+        EXPECT_EQ(state.board.level, 1);
+        EXPECT_EQ(state.board.score, 0);
+        EXPECT_EQ(state.pictureIndex, 0);
+        EXPECT_EQ(state.startLevel, 1);
+    }
+}
+
 TEST(GameStart, ReboundRotateKeyStartsAndOtherKeysDoNot) {
     GameRig rig;
     rig.state.controlKeys[kRotateSlot] = 'E';
@@ -180,6 +228,7 @@ struct HighScoreCase {
     const char* what;
     std::int32_t lowestBelowScore; // the lowest entry is the final score minus this
     bool offered;
+    std::int32_t startLevel = 1; // a game started past level 1 enters no high score
 };
 
 void PrintTo(const HighScoreCase& test, std::ostream* out) {
@@ -194,7 +243,7 @@ TEST_P(GameOver, EndsWithTheHighScoreCheck) {
     const HighScoreCase& test = GetParam();
     GameRig rig;
     rig.host.seconds = 7;
-    rig.Key(VK_SPACE);
+    rig.flow.StartGameAtLevel(test.startLevel);
     PlayToGameOver(rig);
     const std::int32_t score = rig.state.board.score;
     rig.state.highScores.fill(score + 1000);
@@ -229,7 +278,8 @@ TEST_P(GameOver, EndsWithTheHighScoreCheck) {
 
 INSTANTIATE_TEST_SUITE_P(Scores, GameOver,
                          testing::Values(HighScoreCase{"BeatsTheLowestEntry", 100, true},
-                                         HighScoreCase{"EqualsTheLowestEntry", 0, false}),
+                                         HighScoreCase{"EqualsTheLowestEntry", 0, false},
+                                         HighScoreCase{"StartedAtLevel7", 100, false, 7}),
                          [](const testing::TestParamInfo<HighScoreCase>& info) {
                              return std::string(info.param.what);
                          });

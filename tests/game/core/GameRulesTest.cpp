@@ -207,6 +207,21 @@ TEST(FallTimer, DownKeyLandsSilentlyAndDropKnocks) {
     EXPECT_EQ(rig.log.Count(CallKind::PlayKnock), 1);
 }
 
+// The Down key's step that ends the game refuses the next piece, yet has landed the last one:
+// the screen must show that piece and the game-over mark at once.
+TEST(GameKeys, DownKeyThatEndsTheGameRepaints) {
+    GameRig rig;
+    rig.Key(VK_SPACE);
+    std::vector<Call> last;
+    for (int i = 0; i < 2000 && !rig.state.board.gameOver; ++i) {
+        rig.log.Take();
+        rig.Key(VK_UP);
+        last = rig.log.Take();
+    }
+    ASSERT_EQ(rig.state.board.gameOver, 1);
+    EXPECT_EQ(last, std::vector<Call>{{CallKind::Repaint}});
+}
+
 TEST(TitleTimer, StartsTheScrollerOnThe502ndTick) {
     GameRig rig;
     ASSERT_EQ(rig.state.titleTimer, 1);
