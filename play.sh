@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the game and starts it on the default asset file in the folder run/.
+#   ./play.sh [--level N] [PACK]    a pack is played in place of run/WinData.stg, which stays
 set -euo pipefail
+caller=$(pwd)
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 
@@ -23,5 +25,6 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFOR
   exit 1
 fi
 
-cd run
-exec ../"$game"
+# shellcheck source=dist/user-folder.sh
+. dist/user-folder.sh
+winzolvik_run_game "$caller" run "$PWD/$game" "$@"

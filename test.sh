@@ -4,7 +4,7 @@
 # it. Ends with CTest's summary; exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
-./scripts/install-deps.sh
+./scripts/install-deps.sh --tests
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen

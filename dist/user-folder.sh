@@ -33,3 +33,40 @@ winzolvik_prepare_folder() {
     fi
     echo "$folder"
 }
+
+# winzolvik_run_game BASE FOLDER PROGRAM [ARGUMENT...]: runs the game PROGRAM in FOLDER, where
+# its settings live, with the arguments given. A pack among them that is named relative to
+# BASE, the folder the player started from, is handed on as the same file seen from anywhere;
+# options and the level after --level go on unchanged. The pack is only read by the game: it
+# never takes the place of the asset file in FOLDER.
+winzolvik_run_game() {
+    base=$1
+    run_folder=$2
+    program=$3
+    shift 3
+    count=$#
+    level_next=false
+    options_ended=false
+    while [ "$count" -gt 0 ]; do
+        argument=$1
+        shift
+        count=$((count - 1))
+        if $level_next; then
+            level_next=false
+        elif ! $options_ended && [ "$argument" = "--" ]; then
+            options_ended=true
+        elif ! $options_ended && [ "$argument" = "--level" ]; then
+            level_next=true
+        elif ! $options_ended && [ "${argument#-?}" != "$argument" ]; then
+            : # another option: the game judges it
+        else
+            case $argument in
+                /* | '') ;;
+                *) argument="$base/$argument" ;;
+            esac
+        fi
+        set -- "$@" "$argument"
+    done
+    cd "$run_folder" || return 1
+    exec "$program" "$@"
+}

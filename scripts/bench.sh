@@ -3,7 +3,7 @@
 # baseline in the same run and reports the ratio as a counter.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+./scripts/install-deps.sh --tests
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DWZ_BUILD_TESTS=OFF -DWZ_BUILD_BENCH=ON >/dev/null
 cmake --build build-bench -j"$(nproc)"
 status=0

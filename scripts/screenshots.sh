@@ -4,6 +4,7 @@
 #   game-title.png    the title screen
 #   game-scores.png   the title screen with the high-score table scrolling over it
 #   game-play.png     a game in play, a few pieces down
+#   game-pack.png     a pack from another folder, started at level 7 (--level 7 PACK)
 #   game-speed.png, game-control-keys.png, game-about.png, game-high-score.png
 #                     the game's dialogs: the speed chooser, Control Keys, About and the
 #                     high-score name entry at the end of a game
@@ -34,7 +35,7 @@ if [ "${1:-}" != "--inside-xvfb" ]; then
         fi
     done
     for tool in xvfb-run xdotool import convert; do
-        command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is needed (scripts/install-deps.sh)" >&2; exit 1; }
+        command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is needed (scripts/install-deps.sh --tests)" >&2; exit 1; }
     done
     exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$build"
 fi
@@ -184,6 +185,25 @@ sleep 0.3
 # Closed from its menu, Game, Exit Game, as a player would.
 keys "$game" alt+g
 xdotool key --window "$game" x 2>/dev/null || true
+
+# A pack played from another folder, started at level 7: its picture, 6000 points, and a few
+# pieces down. The player's own folder and settings stay those of the game above.
+mkdir -p "$scratch/packs"
+cp "$build/WinData.stg" "$scratch/packs/Spring.stg"
+(cd "$scratch/game" && exec "$build/bin/WinZolvik" --level 7 ../packs/Spring.stg) &
+pids+=($!)
+pack=$(window_of "${pids[-1]}")
+sleep 2
+for moves in "Left Left Left Left Left" "Right Right Right Right" "space Left Left" "space space Right Right Right Right Right"; do
+    # shellcheck disable=SC2086 # the moves are separate keys
+    keys "$pack" $moves Down
+    sleep 0.4
+done
+keys "$pack" Up Up Up Up
+sleep 0.5
+shot "$pack" game-pack.png
+keys "$pack" alt+g
+xdotool key --window "$pack" x 2>/dev/null || true
 
 # The editor, on a copy of its own.
 mkdir -p "$scratch/editor"

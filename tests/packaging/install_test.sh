@@ -90,13 +90,35 @@ for entry in winzolvik wzolvikcreator; do
     icon=$(sed -n 's/^Icon=//p' "$apps/$entry.desktop")
     [ -f "$prefix/share/icons/hicolor/48x48/apps/$icon.png" ] || fail "$entry.desktop names the icon '$icon', not installed"
 done
-grep -qx 'Exec=wzolvikcreator %f' "$apps/wzolvikcreator.desktop" || fail "the editor's entry does not take a file"
+for entry in winzolvik wzolvikcreator; do
+    grep -qx "Exec=$entry %f" "$apps/$entry.desktop" || fail "$entry.desktop does not take a file"
+done
 
 # The MIME type: well-formed, accepted by update-mime-database, and matching *.stg.
 xml="$prefix/share/mime/packages/winzolvik-assets.xml"
 xmllint --noout "$xml" || fail "xmllint rejects winzolvik-assets.xml"
 type=$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$xml")
-grep -qx "MimeType=$type;" "$apps/wzolvikcreator.desktop" || fail "the editor's entry does not open $type"
+for entry in winzolvik wzolvikcreator; do
+    grep -qx "MimeType=$type;" "$apps/$entry.desktop" || fail "$entry.desktop does not open $type"
+done
+# A double-click plays an asset file: once the desktop's cache of the entries is made, as the
+# package's trigger makes it, the type's default application is the game, and the editor is
+# the other choice of "Open With". Only this package's entries are seen.
+if command -v xdg-mime >/dev/null 2>&1; then
+    mkdir -p "$scratch/desktop/applications" "$scratch/desktop/empty"
+    cp "$apps/winzolvik.desktop" "$apps/wzolvikcreator.desktop" "$scratch/desktop/applications/"
+    update-desktop-database "$scratch/desktop/applications" ||
+        fail "update-desktop-database rejects the entries"
+    default=$(env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION \
+        -u GNOME_DESKTOP_SESSION_ID XDG_DATA_HOME="$scratch/desktop/empty" \
+        XDG_DATA_DIRS="$scratch/desktop" XDG_CONFIG_HOME="$scratch/desktop/empty" \
+        XDG_CONFIG_DIRS="$scratch/desktop/empty" xdg-mime query default "$type")
+    [ "$default" = "winzolvik.desktop" ] || fail "the default application of $type is '$default'"
+    grep -q "^$type=.*wzolvikcreator\.desktop;" "$scratch/desktop/applications/mimeinfo.cache" ||
+        fail "the editor is not among the applications of $type"
+else
+    echo "skipped the default application: xdg-mime is needed"
+fi
 mkdir -p "$scratch/mime/packages"
 cp "$xml" "$scratch/mime/packages/"
 if update-mime-database "$scratch/mime" >"$scratch/mime.log" 2>&1; then

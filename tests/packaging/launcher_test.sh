@@ -22,6 +22,33 @@ if start_game "$prefix/games/winzolvik" "$folder"; then
     [ "$(ls -i "$folder/WinData.stg")" = "$before" ] || fail "a later start replaced the asset file"
 fi
 
+# A pack named relative to the folder the player starts from is played where it lies: the game
+# holds the pack open, not the player's asset file, which stays as it was; the settings are
+# still written in the player's folder.
+mkdir -p "$scratch/packs/spring"
+cp "$prefix/share/winzolvik/WinData.stg" "$scratch/packs/spring/Spring.stg"
+rm "$folder/WinZolvik.cfg"
+cd "$scratch/packs"
+if start_game "$prefix/games/winzolvik" "$folder" --level 7 spring/Spring.stg; then
+    echo "$game_open_files" | grep -qx "$scratch/packs/spring/Spring.stg" ||
+        fail "the game did not hold the pack; it held: $game_open_files"
+    if echo "$game_open_files" | grep -qx "$folder/WinData.stg"; then
+        fail "the game given a pack held the player's asset file"
+    fi
+    [ "$(ls -i "$folder/WinData.stg")" = "$before" ] || fail "a pack replaced the player's asset file"
+    cmp -s "$prefix/share/winzolvik/WinData.stg" "$folder/WinData.stg" ||
+        fail "a pack changed the player's asset file"
+    cmp -s "$prefix/share/winzolvik/WinData.stg" "$scratch/packs/spring/Spring.stg" ||
+        fail "the game wrote into the pack"
+    [ "$(ls "$scratch/packs/spring")" = "Spring.stg" ] || fail "files were made beside the pack"
+fi
+cd "$scratch"
+# A bad argument passes through the launcher to the game, which refuses it.
+"$prefix/games/winzolvik" --level 21 >"$scratch/out" 2>&1
+status=$?
+[ "$status" -eq 2 ] || fail "--level 21 through the launcher ended with $status"
+grep -q '"21"' "$scratch/out" || fail "no line naming --level 21: $(cat "$scratch/out")"
+
 # The editor without a file works in the player's folder; with one, in that file's folder.
 if cwd=$(start_editor "$prefix/games/wzolvikcreator"); then
     [ "$cwd" = "$folder" ] || fail "the editor started in '$cwd', not the player's folder"

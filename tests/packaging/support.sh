@@ -82,13 +82,16 @@ player_env() {
     mkdir -p "$HOME" "$XDG_DATA_HOME" "$TMPDIR"
 }
 
-# start_game LAUNCHER FOLDER: starts the game through its launcher and waits until it has
-# written its settings file into FOLDER, which it does once the asset file is loaded and the
-# window is about to show. Then closes it. Fails when the game ends early or takes longer
-# than a minute.
+# start_game LAUNCHER FOLDER [ARGUMENT...]: starts the game through its launcher and waits
+# until it has written its settings file into FOLDER, which it does once the asset file is
+# loaded and the window is about to show. Then closes it; the files it held open just before
+# are left in game_open_files, one a line. Fails when the game ends early or takes longer than
+# a minute.
 start_game() {
+    launcher=$1
     folder=$2
-    "$1" >"$scratch/game.log" 2>&1 &
+    shift 2
+    "$launcher" "$@" >"$scratch/game.log" 2>&1 &
     game_pid=$!
     tries=0
     while [ ! -f "$folder/WinZolvik.cfg" ]; do
@@ -112,6 +115,7 @@ start_game() {
         fail "the game ended right after its start; its output:"
         cat "$scratch/game.log" >&2
     fi
+    game_open_files=$(for fd in /proc/"$game_pid"/fd/*; do readlink "$fd"; done 2>/dev/null)
     stop_process "$game_pid"
     game_pid=
 }
