@@ -43,11 +43,19 @@ if start_game "$prefix/games/winzolvik" "$folder" --level 7 spring/Spring.stg; t
     [ "$(ls "$scratch/packs/spring")" = "Spring.stg" ] || fail "files were made beside the pack"
 fi
 cd "$scratch"
-# A bad argument passes through the launcher to the game, which refuses it.
-"$prefix/games/winzolvik" --level 21 >"$scratch/out" 2>&1
-status=$?
-[ "$status" -eq 2 ] || fail "--level 21 through the launcher ended with $status"
-grep -q '"21"' "$scratch/out" || fail "no line naming --level 21: $(cat "$scratch/out")"
+# Bad arguments pass through the launcher to the game, which refuses each with status 2 and one
+# line naming it, before it looks for a display (without one it would end with status 1).
+for bad in "--level 0" "--level x" "one.stg two.stg" "--fullscreen"; do
+    # shellcheck disable=SC2086 # the arguments are separate words
+    env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "$prefix/games/winzolvik" $bad \
+        >"$scratch/out" 2>"$scratch/err"
+    status=$?
+    [ "$status" -eq 2 ] || fail "'$bad' through the launcher ended with $status"
+    [ "$(wc -l <"$scratch/err")" -eq 1 ] && grep -q "^WinZolvik: .*${bad##* }\"" "$scratch/err" ||
+        fail "'$bad' gave no one line naming it: $(cat "$scratch/err")"
+done
+"$prefix/games/winzolvik" --help | grep -qx 'Usage: WinZolvik \[--level N\] \[PACK\]' ||
+    fail "--help does not give the usage"
 
 # The editor without a file works in the player's folder; with one, in that file's folder.
 if cwd=$(start_editor "$prefix/games/wzolvikcreator"); then

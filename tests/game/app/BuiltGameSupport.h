@@ -26,15 +26,14 @@ inline bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
 // Starts the built game in folder on the offscreen platform, with silent audio and its
 // temporary files in tmp.
 inline bool StartOffscreenGame(QProcess& game, const std::filesystem::path& folder,
-                               const std::filesystem::path& tmp,
-                               const QStringList& arguments = {}) {
+                               const std::filesystem::path& tmp) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("SDL_AUDIODRIVER", "dummy");
     env.insert("TMPDIR", QString::fromStdString(tmp.string()));
     game.setProcessEnvironment(env);
     game.setWorkingDirectory(QString::fromStdString(folder.string()));
-    game.start(WZ_BINARY_DIR "/bin/WinZolvik", arguments);
+    game.start(WZ_BINARY_DIR "/bin/WinZolvik", {});
     return game.waitForStarted();
 }
 
