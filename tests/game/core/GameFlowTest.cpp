@@ -86,8 +86,8 @@ struct LevelStartCase {
 // before it: their score, the level's picture, track and fall period. The next game the player
 // starts is an ordinary one at level 1.
 TEST(GameStart, AtALevelAsIfTheLevelsBeforeWereCompleted) {
-    for (const LevelStartCase c : {LevelStartCase{1, 0}, LevelStartCase{7, 0},
-                                   LevelStartCase{7, 5}, LevelStartCase{20, 19}}) {
+    for (const LevelStartCase c : {LevelStartCase{1, 0}, LevelStartCase{7, 0}, LevelStartCase{7, 5},
+                                   LevelStartCase{20, 19}}) {
         GameState state;
         CallLog log;
         RecordingHost host(state, log);
