@@ -32,7 +32,7 @@ void CentreWindow(QWidget& window) {
 
 GameProgram::GameProgram(MessageBoxSink& messages, GameDialogs& dialogs, GameProgramSetup setup)
     : setup_(std::move(setup)), messages_(messages), dialogs_(dialogs),
-      assets_(state_, messages, setup_.assetFile) {}
+      assets_(state_, messages, setup_.assetFile, setup_.assetName) {}
 
 GameProgram::~GameProgram() {
     // The flow and the services refer to the window; they go first.
@@ -85,7 +85,11 @@ bool GameProgram::Start() {
     // Only a shown window knows the size of its frame; the caption and borders count.
     CentreWindow(*window_);
     window_->activateWindow();
-    flow_->EnterTitleAtStartup();
+    if (setup_.startLevel > 0) {
+        flow_->EnterGameAtStartup(setup_.startLevel);
+    } else {
+        flow_->EnterTitleAtStartup();
+    }
     return true;
 }
 

@@ -5,7 +5,7 @@
 //   of 8 bits per pixel or fewer; load the pictures (fatal on failure), copy the knock and the
 //   title music to temporary files; set the start-up defaults, read the settings file, copy the
 //   high-score lines into the scroller; show the window; set the option check marks, arm the
-//   title timer and start the title music.
+//   title timer and start the title music (or, asked for a level, start a game there instead).
 //   Then the event loop runs until the window has closed.
 //   Finish: free the pictures, remove the knock file, remove the music file.
 
@@ -15,9 +15,11 @@
 #include "GameState.h"
 #include "GameWindow.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace wz {
 
@@ -26,7 +28,12 @@ class MessageBoxSink;
 
 struct GameProgramSetup {
     std::filesystem::path assetFile = "WinData.stg";
+    // The asset file's name in the messages: "WinData.stg", or the pack's name.
+    std::string assetName = "WinData.stg";
+    // The settings stay the player's whatever asset file is played.
     std::filesystem::path settingsFile = "WinZolvik.cfg";
+    // A level from 1 to 20 starts a game at once there; 0 shows the title screen.
+    std::int32_t startLevel = 0;
     // Bits per pixel of the display; asked of the window's screen when not given.
     std::optional<int> displayDepth;
 };

@@ -41,23 +41,39 @@ void GameFlow::EnterTitleAtStartup() {
     services_.StartMusic();
 }
 
+void GameFlow::EnterGameAtStartup(std::int32_t level) {
+    host_.SetMenuCheck(kCommandSound, state_.soundOption != 0);
+    host_.SetMenuCheck(kCommandMusic, state_.musicOption != 0);
+    StartGameAtLevel(level);
+}
+
 void GameFlow::StartNewGame() {
+    StartGameAtLevel(1);
+}
+
+void GameFlow::StartGameAtLevel(std::int32_t level) {
+    level = std::clamp<std::int32_t>(level, 1, kLevelCount);
+    const std::int32_t index = level - 1;
+    state_.startLevel = level;
     state_.allLevelsDone = 0;
     state_.paused = 0;
     state_.levelComplete = 0;
     state_.playing = 1;
-    state_.pictureIndex = 0;
-    state_.trackIndex = 0;
+    state_.pictureIndex = index;
+    state_.trackIndex = index;
     state_.titleTicks = 0;
     state_.scrollerOn = 0;
     state_.scrollerOffset = kScrollerStartOffset;
     host_.SetMenuCheck(kCommandPauseGame, false);
-    services_.LoadBackgroundPicture(levelPictureNames[0]);
+    services_.LoadBackgroundPicture(levelPictureNames[index]);
     if (state_.musicOpen) {
         services_.CloseMusic();
     }
-    services_.ExtractMusicTrack(tracks_[0]);
+    services_.ExtractMusicTrack(tracks_[index]);
     state_.board.Reset(host_.TimeInSeconds());
+    // The levels before were completed: each left its 1000 points.
+    state_.board.level = level;
+    state_.board.score = index * kPointsPerLevel;
     services_.StartMusic();
     KillTitleTimer();
     RestartFallTimer();
@@ -226,6 +242,10 @@ void GameFlow::EndGame() {
 }
 
 void GameFlow::CheckHighScore() {
+    // The levels skipped were not played: such a score is not the player's to enter.
+    if (state_.startLevel > 1) {
+        return;
+    }
     if (FindHighScorePlace(state_.highScores, state_.board.score) < 0) {
         return;
     }

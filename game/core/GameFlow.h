@@ -30,6 +30,9 @@ public:
     // title music.
     void ApplyStartupDefaults();
     void EnterTitleAtStartup();
+    // In place of EnterTitleAtStartup when the game was asked to start at a level: the option
+    // check marks are set and that game starts without the title screen, its timer or music.
+    void EnterGameAtStartup(std::int32_t level);
 
     // A key press, with its Windows virtual-key code. Auto-repeats count as fresh presses.
     void OnKeyDown(std::uint32_t key);
@@ -44,6 +47,9 @@ public:
 
     // Starts a game from any state; a running game is abandoned without a high-score check.
     void StartNewGame();
+    // Starts a game as if levels 1 to level - 1 had been completed: their score, the level's
+    // picture, track and fall period. Past level 1 the game enters no high score.
+    void StartGameAtLevel(std::int32_t level);
     // Flips paused; the Pause Game check mark follows it. Works in every state.
     void TogglePause();
     // Moves on from a completed level to the next one, or to the final screen after the 20th.

@@ -38,6 +38,7 @@ struct GameState {
     std::int32_t scrollerOn = 0;    // the title screen scrolls the credits
     std::int32_t scrollerOffset = kScrollerStartOffset; // moved by the title screen
     std::int32_t pendingScore = 0;                      // the score the high-score entry inserts
+    std::int32_t startLevel = 0; // the level the current game started at; past 1, no high score
 
     // Key bindings and their definition in the Control Keys dialog.
     ControlKeys controlKeys = defaultControlKeys;

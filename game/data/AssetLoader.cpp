@@ -14,23 +14,24 @@
 
 namespace wz {
 
-MessageBoxRequest AssetFileFatalMessage() {
+MessageBoxRequest AssetFileFatalMessage(std::string_view fileName) {
     return {"WinZolvik",
-            "Fatal Error: File WinData.stg missing or corrupt !!!\nThe Game is done !!!",
+            "Fatal Error: File " + std::string(fileName) +
+                " missing or corrupt !!!\nThe Game is done !!!",
             MessageIcon::Stop, MessageOwner::ActiveWindow};
 }
 
-MessageBoxRequest NoSoundMessage() {
+MessageBoxRequest NoSoundMessage(std::string_view fileName) {
     return {"WinZolvik",
-            "Error: Can't create temp file or file\nWinData.stg missing or corrupt !!! \n"
-            "You will not have a Sound !!!",
+            "Error: Can't create temp file or file\n" + std::string(fileName) +
+                " missing or corrupt !!! \nYou will not have a Sound !!!",
             MessageIcon::Stop, MessageOwner::ActiveWindow};
 }
 
-MessageBoxRequest NoMusicMessage() {
+MessageBoxRequest NoMusicMessage(std::string_view fileName) {
     return {"WinZolvik",
-            "Error: Can't create temp file or file\nWinData.stg missing or corrupt !!! \n"
-            "You will not have a Music !!!",
+            "Error: Can't create temp file or file\n" + std::string(fileName) +
+                " missing or corrupt !!! \nYou will not have a Music !!!",
             MessageIcon::Stop, MessageOwner::ActiveWindow};
 }
 
@@ -45,8 +46,9 @@ void TellPictureFailure(const std::filesystem::path& file, std::u16string_view p
 } // namespace
 
 AssetLoader::AssetLoader(GameState& state, MessageBoxSink& messages,
-                         std::filesystem::path assetFile)
-    : state_(state), messages_(messages), assetFile_(std::move(assetFile)) {}
+                         std::filesystem::path assetFile, std::string shownName)
+    : state_(state), messages_(messages), assetFile_(std::move(assetFile)),
+      shownName_(std::move(shownName)) {}
 
 AssetLoader::~AssetLoader() {
     FreePictures();
@@ -104,7 +106,7 @@ bool AssetLoader::LoadStartupPictures() {
     if (!loaded) {
         TellPictureFailure(assetFile_, reading, pictureStorage_);
         FreePictures();
-        messages_.ShowMessage(AssetFileFatalMessage());
+        messages_.ShowMessage(AssetFileFatalMessage(shownName_));
         return false;
     }
     return true;
@@ -138,7 +140,7 @@ bool AssetLoader::ExtractKnockSound() {
     state_.knockReady = 0;
     if (!CopyStreamToTempFile(soundStorage_, kSoundStorage, kKnockSound, knockTempPath_)) {
         RemoveKnockSound();
-        messages_.ShowMessage(NoSoundMessage());
+        messages_.ShowMessage(NoSoundMessage(shownName_));
         return false;
     }
     state_.knockReady = 1;
@@ -149,7 +151,7 @@ bool AssetLoader::ExtractTitleMusic() {
     state_.musicReady = 0;
     if (!CopyStreamToTempFile(musicStorage_, kMusicStorage, kTitleTrack, musicTempPath_)) {
         RemoveMusicTrack();
-        messages_.ShowMessage(NoMusicMessage());
+        messages_.ShowMessage(NoMusicMessage(shownName_));
         return false;
     }
     state_.musicReady = 1;
@@ -161,7 +163,7 @@ bool AssetLoader::LoadBackgroundPicture(std::u16string_view name) {
     std::unique_ptr<Picture> picture = ReadPicture(name);
     if (picture == nullptr) {
         TellPictureFailure(assetFile_, name, pictureStorage_);
-        messages_.ShowMessage(AssetFileFatalMessage());
+        messages_.ShowMessage(AssetFileFatalMessage(shownName_));
         return false;
     }
     backgroundPicture_ = std::move(picture);
@@ -180,7 +182,7 @@ void AssetLoader::ExtractMusicTrack(std::u16string_view name) {
     }
     if (!written) {
         RemoveMusicTrack();
-        messages_.ShowMessage(NoMusicMessage());
+        messages_.ShowMessage(NoMusicMessage(shownName_));
         return;
     }
     state_.musicReady = 1;

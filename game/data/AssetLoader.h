@@ -12,6 +12,7 @@
 //   - a sound or track that cannot be copied switches that feature off after one message.
 
 #include "CompoundStorage.h"
+#include "LevelNames.h"
 #include "MessageBox.h"
 #include "Picture.h"
 
@@ -24,16 +25,20 @@ namespace wz {
 
 struct GameState;
 
-MessageBoxRequest AssetFileFatalMessage();
-MessageBoxRequest NoSoundMessage();
-MessageBoxRequest NoMusicMessage();
+// fileName is the asset file as the player knows it: "WinData.stg", or the name of the pack
+// the game was given.
+MessageBoxRequest AssetFileFatalMessage(std::string_view fileName = kAssetFileName);
+MessageBoxRequest NoSoundMessage(std::string_view fileName = kAssetFileName);
+MessageBoxRequest NoMusicMessage(std::string_view fileName = kAssetFileName);
 
 class AssetLoader {
 public:
     // assetFile is normally the relative name "WinData.stg" in the current folder; the
-    // temporary files go to TMPDIR, or /tmp when it is not set.
+    // temporary files go to TMPDIR, or /tmp when it is not set. shownName is the file's name in
+    // the messages.
     AssetLoader(GameState& state, MessageBoxSink& messages,
-                std::filesystem::path assetFile = std::filesystem::path("WinData.stg"));
+                std::filesystem::path assetFile = std::filesystem::path(kAssetFileName),
+                std::string shownName = std::string(kAssetFileName));
     // Gives back whatever is still held, temporary files included.
     ~AssetLoader();
     AssetLoader(const AssetLoader&) = delete;
@@ -77,6 +82,7 @@ private:
     GameState& state_;
     MessageBoxSink& messages_;
     std::filesystem::path assetFile_;
+    std::string shownName_;
 
     std::unique_ptr<Picture> backgroundPicture_;
     std::unique_ptr<Picture> framePicture_;
