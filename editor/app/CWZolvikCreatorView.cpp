@@ -169,8 +169,8 @@ void CWZolvikCreatorView::ShowGameMessage() {
 
 // The game found as for StartGame, in the same folder, so that it keeps the player's settings,
 // but on a pack of what the author has now, at the level of the current slot. The pack is
-// named by its full path: the game resolves it from its own folder, and a name of the
-// temporary folder's is never taken for an option.
+// named by its full path, so that a relative TMPDIR, or one beginning with "-", still names
+// that file to the game.
 void CWZolvikCreatorView::TryInGame() {
     const int slot = CurrentSlot();
     const QString program = FindGameProgram(programFolder_);
