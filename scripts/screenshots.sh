@@ -85,15 +85,7 @@ keys() {
 
 # Opens a modal dialog with keys on a window of the process, takes its picture and closes it
 # with Escape.
-dialog_# The screen over a window's place: what shows there, its menus included.
-screen_shot() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" png:- | convert png:- +repage -strip "$out/$2"
-    echo "wrote docs/images/$2"
-}
-
-shot() {
+dialog_shot() {
     local pid=$1 window=$2 caption=$3 file=$4 dialog
     shift 4
     # A menu takes a moment to open before its item's key can reach it.
