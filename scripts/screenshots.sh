@@ -13,6 +13,7 @@
 #   editor-about.png  the editor's About box
 #   editor-preview-picture.png  the editor with its preview pane on a picture slot
 #   editor-preview-track.png    the editor with its preview pane on a music slot
+#   editor-view-menu.png  the editor's View menu open, with Zolvik and Try in Game
 #   editor-warning.png  the editor with a picture of the wrong size dropped on slot 3 (taken by
 #                     the test helper editor_warning_shot, built with the tests)
 #   editor-fit-frame.png  the preview pane framing a landscape photo for the game picture
@@ -98,6 +99,14 @@ dialog_shot() {
     shot "$dialog" "$file"
     keys "$dialog" Escape
     sleep 0.3
+}
+
+# The screen over a window's place: what shows there, its menus included.
+screen_shot() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" png:- | convert png:- +repage -strip "$out/$2"
+    echo "wrote docs/images/$2"
 }
 
 shot() {
@@ -228,6 +237,13 @@ shot "$editor" editor-preview-picture.png
 keys "$editor" F3 End
 sleep 1
 shot "$editor" editor-preview-track.png
+
+# The View menu open, with Zolvik and Try in Game. The menu is a window of its own over the
+# editor's, so the screen is taken where the editor is.
+keys "$editor" F2 alt+v
+sleep 0.7
+screen_shot "$editor" editor-view-menu.png
+keys "$editor" Escape
 
 
 # The editor warning of a dropped picture of the wrong size. A drop from a file manager cannot

@@ -39,7 +39,8 @@ bool CWZolvikCreatorApp::InitInstance(const QStringList& arguments) {
     preview_ = new PreviewDock(*frame_, *view_);
     ConnectCommands();
     view_->SetSlotMenuActions({frame_->action(wz::ID_FILE_CHOOSE), frame_->action(wz::ID_FILE_FIT),
-                               frame_->action(wz::ID_FILE_EXPORT)});
+                               frame_->action(wz::ID_FILE_EXPORT),
+                               frame_->action(wz::ID_VIEW_TRY)});
     // The fit commands apply to pending pictures the game cannot show; they follow the
     // selection and every change of the lists.
     connect(view_, &QTreeWidget::currentItemChanged, this, &CWZolvikCreatorApp::UpdateFitActions);
@@ -93,6 +94,7 @@ void CWZolvikCreatorApp::ConnectCommands() {
                          &CWZolvikCreatorDoc::RevertCurrent);
     frame.ConnectCommand(wz::ID_VIEW_EXPLORER, view_, &CWZolvikCreatorView::StartExplorer);
     frame.ConnectCommand(wz::ID_VIEW_ZOLVIK, view_, &CWZolvikCreatorView::StartGame);
+    frame.ConnectCommand(wz::ID_VIEW_TRY, view_, &CWZolvikCreatorView::TryInGame);
     frame.ConnectCommand(wz::ID_VIEW_PREVIEW, preview_, &PreviewDock::OnViewPreview);
     frame.ConnectCommand(wz::ID_APP_ABOUT, this, &CWZolvikCreatorApp::OnAppAbout);
     frame.ConnectCommand(wz::ID_FILE_NEW, this, &CWZolvikCreatorApp::OnFileNew);

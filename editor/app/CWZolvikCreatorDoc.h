@@ -35,6 +35,9 @@ public:
     void RevertCurrent() { update_.RevertCurrent(); }
     void RestoreLastCopy() { update_.RestoreLastCopy(); }
     void SaveChanges() { update_.SaveChanges(); }
+    // A pack of the asset file with every pending change, for Try in Game; empty when none
+    // was written (see wz::AssetUpdate::WriteTryPack).
+    std::string WriteTryPack() { return update_.WriteTryPack(); }
     // Files dropped on the view fill the list on show from firstSlot on.
     void DropFiles(int firstSlot, const std::vector<std::string>& files) {
         update_.DropFiles(firstSlot, files);

@@ -2,7 +2,9 @@
 
 #include "CWZolvikCreatorDoc.h"
 #include "EditorTexts.h"
+#include "GameTrials.h"
 #include "SlotItems.h"
+#include "TryInGame.h"
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -11,6 +13,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
@@ -44,9 +47,6 @@ QString ChooserFilter(const QString& what, std::initializer_list<const char*> ex
     return what + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
            QStringLiteral(");;All files (*)");
 }
-
-// The game's program, by its bare name.
-constexpr auto kGameProgram = "WinZolvik";
 
 // The local files of a drop, in the order it lists them, as the platform's file names.
 std::vector<std::string> DroppedFiles(const QMimeData* data) {
@@ -92,6 +92,7 @@ CWZolvikCreatorView::CWZolvikCreatorView(CWZolvikCreatorDoc& document,
     setDropIndicatorShown(false);
     warningIcon_ = wz::SlotWarningIcon(*this);
     slotMenu_ = new QMenu(this);
+    trials_ = new GameTrials(this);
     connect(&document_, &CWZolvikCreatorDoc::listsChanged, this,
             &CWZolvikCreatorView::RebuildTree);
 }
@@ -155,14 +156,40 @@ void CWZolvikCreatorView::StartExplorer() {
 // path. It is started with no arguments in the editor's current folder, where it finds the
 // asset file; the editor keeps nothing of the new process and never waits for it.
 void CWZolvikCreatorView::StartGame() {
-    const QString name = QString::fromLatin1(kGameProgram);
-    QString program = QStandardPaths::findExecutable(name, {programFolder_, QDir::currentPath()});
-    if (program.isEmpty()) {
-        program = QStandardPaths::findExecutable(name);
-    }
+    const QString program = FindGameProgram(programFolder_);
     if (program.isEmpty() || !QProcess::startDetached(program, {}, QDir::currentPath())) {
-        messages_.ShowMessage({std::string(wz::kEditorTitle), std::string(wz::kGameMessage),
-                               wz::MessageIcon::None, wz::MessageOwner::ActiveWindow});
+        ShowGameMessage();
+    }
+}
+
+void CWZolvikCreatorView::ShowGameMessage() {
+    messages_.ShowMessage({std::string(wz::kEditorTitle), std::string(wz::kGameMessage),
+                           wz::MessageIcon::None, wz::MessageOwner::ActiveWindow});
+}
+
+// The game found as for StartGame, in the same folder, so that it keeps the player's settings,
+// but on a pack of what the author has now, at the level of the current slot. The pack is
+// named by its full path, so that a relative TMPDIR, or one beginning with "-", still names
+// that file to the game.
+void CWZolvikCreatorView::TryInGame() {
+    const int slot = CurrentSlot();
+    const QString program = FindGameProgram(programFolder_);
+    if (program.isEmpty()) {
+        ShowGameMessage();
+        return;
+    }
+    const std::string pack = document_.WriteTryPack();
+    if (pack.empty()) {
+        return;
+    }
+    const QString fullPath = QFileInfo(QFile::decodeName(pack.c_str())).absoluteFilePath();
+    QStringList arguments;
+    for (const std::string& argument :
+         wz::TryArguments(slot, QFile::encodeName(fullPath).toStdString())) {
+        arguments << QFile::decodeName(argument.c_str());
+    }
+    if (!trials_->Start(program, arguments, pack, QDir::currentPath())) {
+        ShowGameMessage();
     }
 }
 

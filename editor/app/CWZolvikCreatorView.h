@@ -2,8 +2,8 @@
 
 // The editor's only window content: a tree of the 22 picture or music slots that takes file
 // drops. It draws its document's lists whenever they change and hands the drops, the slot the
-// user picks and Export's chosen file to it; it asks for files and starts the game and the
-// file manager.
+// user picks and Export's chosen file to it; it asks for files and starts the game, the game
+// on a pack to try, and the file manager.
 
 #include "MessageBox.h"
 #include "SlotLists.h"
@@ -19,6 +19,7 @@ class QAction;
 class QMenu;
 
 class CWZolvikCreatorDoc;
+class GameTrials;
 
 class CWZolvikCreatorView : public QTreeWidget {
     Q_OBJECT
@@ -37,6 +38,10 @@ public:
 
     void StartExplorer();
     void StartGame();
+    // Try in Game: the game on a pack of the asset file with every pending change, at the
+    // current slot's level. The pack goes when that game ends, or with the editor.
+    void TryInGame();
+    const GameTrials& trials() const { return *trials_; }
     // Writes the element the current slot holds in the asset file to a file the user chooses.
     void ExportSlot();
     // Makes a file the user chooses the current slot's pending file, as a drop of that one
@@ -81,6 +86,7 @@ protected:
 private:
     // Names the first of count slots from first on that would not play in the status bar.
     void ShowFirstProblem(int first, int count);
+    void ShowGameMessage();
 
     CWZolvikCreatorDoc& document_;
     wz::MessageBoxSink& messages_;
@@ -91,6 +97,7 @@ private:
     QString programFolder_;
     QIcon warningIcon_;
     QMenu* slotMenu_ = nullptr;
+    GameTrials* trials_ = nullptr; // a child: its games and packs end with the view
     QList<QAction*> slotMenuActions_;
     FileChooser chooseExportFile_;
     SourceChooser chooseSource_;

@@ -8,8 +8,11 @@
 #include "LevelNames.h"
 #include "SlotChecks.h"
 #include "SourceFile.h"
+#include "TempFiles.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 namespace wz {
@@ -21,6 +24,14 @@ namespace {
 // Stream names are plain ASCII; each byte becomes one UTF-16 unit.
 std::u16string Widen(const std::string& name) {
     return std::u16string(name.begin(), name.end());
+}
+
+// Removes the file the editor wrote, and never whatever else has taken its name since.
+void RemoveRegularFile(const fs::path& file) {
+    std::error_code ec;
+    if (fs::is_regular_file(fs::symlink_status(file, ec))) {
+        fs::remove(file, ec);
+    }
 }
 
 } // namespace
@@ -217,10 +228,10 @@ void AssetUpdate::ShowFailure(std::string_view text, std::string_view reason) {
 // Opens the asset file read-write and shared with nobody, as the start-up test does, and makes
 // sure the storages that Save writes into are there. The programs never add a storage: a file
 // without one is damaged.
-bool AssetUpdate::OpenAssetFile(CompoundStorage& main) {
+bool AssetUpdate::OpenAssetFile(CompoundStorage& main, bool readOnly) {
     std::string reason;
     try {
-        if (!main.Open(AssetPath(), false, false)) {
+        if (!main.Open(AssetPath(), readOnly, false)) {
             reason = cfb::ErrorText(main.result());
         }
         for (const SlotKind kind : {SlotKind::Pictures, SlotKind::Music}) {
@@ -314,16 +325,17 @@ bool AssetUpdate::ConfirmUnplayable(const std::vector<PendingStream>& pending) {
 }
 
 // Writes the whole tree of the asset file, with the pending streams in place of the stored
-// ones, compactly into a fresh scratch file and flushes it to the disk. A scratch file this
-// could not complete is removed: it is never a copy worth keeping, and no other Save can be
-// writing it while this one holds the asset file.
-bool AssetUpdate::WriteScratchCopy(CompoundStorage& main,
-                                   const std::vector<PendingStream>& pending) {
-    CompoundStorage scratch;
+// ones, compactly into target, which is created or emptied. Save's scratch copy is flushed to
+// the disk before it takes the asset file's place; a pack for one game needs no flush. A
+// target this could not complete is removed: it is never a copy worth keeping, and no other
+// command is writing it (the editor runs one command at a time).
+bool AssetUpdate::WriteCompactCopy(CompoundStorage& main, const std::vector<PendingStream>& pending,
+                                   const fs::path& target, bool flush, std::string_view failure) {
+    CompoundStorage copy;
     const auto copyFailed = [&](std::string_view reason) {
-        scratch.CloseAll();
-        RemoveScratchFile();
-        ShowFailure(kScratchMessage, reason);
+        copy.CloseAll();
+        RemoveRegularFile(target);
+        ShowFailure(failure, reason);
     };
     std::string reason;
     try {
@@ -332,15 +344,15 @@ bool AssetUpdate::WriteScratchCopy(CompoundStorage& main,
         for (const PendingStream& p : pending) {
             replacements.push_back({p.storage, p.stream, p.bytes});
         }
-        if (!scratch.Open(ScratchPath(), false, true)) {
-            reason = cfb::ErrorText(scratch.result());
-        } else if (!main.CopyTo(scratch, replacements)) {
+        if (!copy.Open(target, false, true)) {
+            reason = cfb::ErrorText(copy.result());
+        } else if (!main.CopyTo(copy, replacements)) {
             reason = cfb::ErrorText(main.result());
         } else {
             // Flushed here rather than on close, where a failure could not be told.
-            scratch.SkipSyncOnClose();
-            scratch.CloseAll();
-            if (const std::error_code ec = FlushToDisk(ScratchPath())) {
+            copy.SkipSyncOnClose();
+            copy.CloseAll();
+            if (const std::error_code ec = flush ? FlushToDisk(target) : std::error_code()) {
                 reason = ec.message();
             }
         }
@@ -356,10 +368,7 @@ bool AssetUpdate::WriteScratchCopy(CompoundStorage& main,
 }
 
 void AssetUpdate::RemoveScratchFile() {
-    std::error_code ec;
-    if (fs::is_regular_file(fs::symlink_status(ScratchPath(), ec))) {
-        fs::remove(ScratchPath(), ec);
-    }
+    RemoveRegularFile(ScratchPath());
 }
 
 void AssetUpdate::SaveChanges() {
@@ -370,11 +379,12 @@ void AssetUpdate::SaveChanges() {
     // Held from here until it has been replaced: a running game makes Save fail at once, and
     // the game cannot start on a file that is about to be replaced.
     CompoundStorage main;
-    if (!OpenAssetFile(main)) {
+    if (!OpenAssetFile(main, false)) {
         return;
     }
     std::vector<PendingStream> pending;
-    if (!ReadSources(pending) || !ConfirmUnplayable(pending) || !WriteScratchCopy(main, pending)) {
+    if (!ReadSources(pending) || !ConfirmUnplayable(pending) ||
+        !WriteCompactCopy(main, pending, ScratchPath(), true, kScratchMessage)) {
         return;
     }
     try {
@@ -389,6 +399,31 @@ void AssetUpdate::SaveChanges() {
     main.CloseAll();
     RestoreLastCopy();
     Show(kDoneMessage, MessageIcon::None);
+}
+
+// Read like Save reads, with writers denied only while the pack is written: a game already
+// running on the asset file does not stop a Try. Nothing here changes a pending replacement
+// or the selected slot.
+std::string AssetUpdate::WriteTryPack() {
+    CompoundStorage main;
+    if (!OpenAssetFile(main, true)) {
+        return {};
+    }
+    std::vector<PendingStream> pending;
+    if (!ReadSources(pending) || !ConfirmUnplayable(pending)) {
+        return {};
+    }
+    const std::string failure = FillPlaceholders(kTryPackMessage, TempFolder());
+    const std::string pack = MakeTempFile();
+    if (pack.empty()) {
+        const int error = errno;
+        ShowFailure(failure, std::strerror(error));
+        return {};
+    }
+    if (!WriteCompactCopy(main, pending, pack, false, failure)) {
+        return {};
+    }
+    return pack;
 }
 
 } // namespace wz

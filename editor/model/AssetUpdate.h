@@ -91,6 +91,12 @@ public:
     // that phase up and shows its message, then goes on to the caller's command guard.
     void SaveChanges();
 
+    // Writes a pack to try in the game: the asset file with every pending replacement, as
+    // Save would write it, in a new file of the temporary folder. The asset file is only read
+    // and the pending changes stay; files that would not play get Save's question. Returns
+    // the pack's path, or empty when the user said No or a failure has been shown.
+    std::string WriteTryPack();
+
 protected:
     // Reads one source file whole; on failure reason says why. Tests override it to raise
     // failures below a phase.
@@ -105,12 +111,17 @@ private:
         SlotKind kind;
         int slot;
     };
-    bool OpenAssetFile(CompoundStorage& main);
+    // Read-write and shared with nobody for Save; read-only, writers denied, for a pack.
+    bool OpenAssetFile(CompoundStorage& main, bool readOnly);
     bool ReadSources(std::vector<PendingStream>& pending);
     bool ConfirmUnplayable(const std::vector<PendingStream>& pending);
     // The fit without messages or redrawing: empty on success, else why not.
     std::string FitSlot(int slot, const media::FitOptions& options);
-    bool WriteScratchCopy(CompoundStorage& main, const std::vector<PendingStream>& pending);
+    // The target's content is complete only when this returns true; otherwise it is removed
+    // and failure is shown with the reason.
+    bool WriteCompactCopy(CompoundStorage& main, const std::vector<PendingStream>& pending,
+                          const std::filesystem::path& target, bool flush,
+                          std::string_view failure);
     void RemoveScratchFile();
     void Show(std::string_view text, MessageIcon icon);
     // The message, and the system's reason on a line of its own when there is one.

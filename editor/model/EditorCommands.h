@@ -22,6 +22,7 @@ enum CommandId : int {
     ID_FILE_CHOOSE = 32796,
     ID_FILE_FIT = 32797,
     ID_FILE_FIT_ALL = 32798,
+    ID_VIEW_TRY = 32799,
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_EDIT_COPY = 57634,
@@ -45,7 +46,7 @@ struct CommandText {
     std::string_view prompt;
 };
 
-inline constexpr std::array<CommandText, 16> kCommandTexts = {{
+inline constexpr std::array<CommandText, 17> kCommandTexts = {{
     {ID_FILE_RESTORE, "&Restore\tCtrl+R",
      "Restore last copy (Восстановить последнюю копию)\nRestore last copy (Восстановить "
      "последнюю копию)"},
@@ -77,6 +78,10 @@ inline constexpr std::array<CommandText, 16> kCommandTexts = {{
      "Проводник)"},
     {ID_VIEW_ZOLVIK, "&Zolvik (Золвик)\tF5",
      "Start Zolvik (Запустить Золвик)\nStart Zolvik (Запустить Золвик)"},
+    {ID_VIEW_TRY, "&Try in Game (Попробовать в игре)\tCtrl+F5",
+     "Play the changes in the game, at the selected level, without saving them (Сыграть "
+     "изменения в игре, с выбранного уровня, не сохраняя их)\nTry in Game (Попробовать в "
+     "игре)"},
     {ID_VIEW_TOOLBAR, "T&oolbar", "Show or hide the toolbar\nToggle ToolBar"},
     {ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar\nToggle StatusBar"},
     {ID_VIEW_PREVIEW, "Pre&view (Просмотр)",
@@ -89,7 +94,7 @@ inline constexpr std::array<CommandText, 16> kCommandTexts = {{
 // The menu: three popups, kSeparator between groups.
 struct MenuPopup {
     std::string_view title;
-    std::array<int, 12> items; // ends at the first -1
+    std::array<int, 13> items; // ends at the first -1
 };
 
 inline constexpr std::array<MenuPopup, 3> kMenu = {{
@@ -98,8 +103,8 @@ inline constexpr std::array<MenuPopup, 3> kMenu = {{
       kSeparator, ID_FILE_FIT, ID_FILE_FIT_ALL, kSeparator, ID_APP_EXIT, -1}},
     {"&View",
      {ID_VIEW_PICTURES, ID_VIEW_MUSIC, kSeparator, ID_VIEW_REVERT_CURRENT, kSeparator,
-      ID_VIEW_EXPLORER, ID_VIEW_ZOLVIK, kSeparator, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
-      ID_VIEW_PREVIEW, -1}},
+      ID_VIEW_EXPLORER, ID_VIEW_ZOLVIK, ID_VIEW_TRY, kSeparator, ID_VIEW_TOOLBAR,
+      ID_VIEW_STATUS_BAR, ID_VIEW_PREVIEW, -1}},
     {"&Help", {ID_APP_ABOUT, -1}},
 }};
 
@@ -118,7 +123,7 @@ struct KeyBinding {
     int id;
 };
 
-inline constexpr std::array<KeyBinding, 19> kKeys = {{
+inline constexpr std::array<KeyBinding, 20> kKeys = {{
     {"Ctrl+C", ID_EDIT_COPY},    {"Ctrl+N", ID_FILE_NEW},
     {"Ctrl+O", ID_FILE_OPEN},    {"Ctrl+S", ID_FILE_SAVE_CHANGES},
     {"Ctrl+V", ID_EDIT_PASTE},   {"Alt+Backspace", ID_EDIT_UNDO},
@@ -128,7 +133,7 @@ inline constexpr std::array<KeyBinding, 19> kKeys = {{
     {"F6", ID_NEXT_PANE},        {"Shift+F6", ID_PREV_PANE},
     {"Ctrl+Ins", ID_EDIT_COPY},  {"Shift+Ins", ID_EDIT_PASTE},
     {"Ctrl+X", ID_EDIT_CUT},     {"Ctrl+Z", ID_EDIT_UNDO},
-    {"Ctrl+R", ID_FILE_RESTORE},
+    {"Ctrl+R", ID_FILE_RESTORE}, {"Ctrl+F5", ID_VIEW_TRY},
 }};
 
 // The prompt of a command, or an empty text for one without.

@@ -52,6 +52,11 @@ inline constexpr std::string_view kExplorerMessage =
 inline constexpr std::string_view kGameMessage =
     "Can't run Game (WinZolvik.exe), try it manually.\nНе удается запустить Игру "
     "(WinZolvik.exe), запустите ее вручную.";
+// Try in Game could not write its pack; %s stands for the temporary folder, and the reason
+// follows on a line of its own.
+inline constexpr std::string_view kTryPackMessage =
+    "Error: Can't write the game to try in folder %s !\n"
+    "(Ошибка: Невозможно записать игру для пробы в папку %s !)";
 // Shown by the command guard when a command ends by an exception; %s is its reason.
 inline constexpr std::string_view kCommandFailedMessage =
     "The command could not be completed: %s\n(Не удалось выполнить команду: %s)";

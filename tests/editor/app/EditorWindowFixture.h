@@ -15,9 +15,28 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <string>
+#include <thread>
 
 namespace wztest {
+
+// Waits for a file that a started process writes; the test never measures the time.
+inline bool WaitForFile(const std::filesystem::path& file) {
+    for (int i = 0; i < 200 && !std::filesystem::exists(file); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return std::filesystem::exists(file);
+}
+
+// A shell script that stands in for a program the editor starts.
+inline void WriteScript(const std::filesystem::path& file, const std::string& body) {
+    const std::string text = "#!/bin/sh\n" + body + "\n";
+    WriteFile(file, Bytes(text.begin(), text.end()));
+    std::filesystem::permissions(file, std::filesystem::perms::owner_all);
+}
 
 class EditorWindowTest : public ::testing::Test {
 protected:

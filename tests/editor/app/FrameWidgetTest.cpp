@@ -26,15 +26,6 @@ using namespace wztest;
 
 using FrameTest = EditorWindowTest;
 
-// Waits for a file that a started process writes; the test never measures the time.
-bool WaitForFile(const fs::path& file) {
-    for (int i = 0; i < 200 && !fs::exists(file); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    return fs::exists(file);
-}
-
 // Sets PATH for one test and puts the old one back.
 class ScopedPath {
 public:
@@ -48,12 +39,6 @@ public:
 private:
     std::string old_;
 };
-
-void WriteScript(const fs::path& file, const std::string& body) {
-    const std::string text = "#!/bin/sh\n" + body + "\n";
-    WriteFile(file, Bytes(text.begin(), text.end()));
-    fs::permissions(file, fs::perms::owner_all);
-}
 
 TEST_F(FrameTest, MainWindowPlacementAndCaption) {
     ASSERT_TRUE(Start());
@@ -77,7 +62,8 @@ TEST_F(FrameTest, MenuHoldsEveryItemInOrder) {
         {"&View",
          {"&Pictures (Картинки)\tF2", "&Music (Музыка)\tF3", "-",
           "&Revert current (Восстановить текущее)", "-", "&Explorer (Проводник)\tF4",
-          "&Zolvik (Золвик)\tF5", "-", "T&oolbar", "&Status Bar", "Pre&view (Просмотр)"}},
+          "&Zolvik (Золвик)\tF5", "&Try in Game (Попробовать в игре)\tCtrl+F5", "-", "T&oolbar",
+          "&Status Bar", "Pre&view (Просмотр)"}},
         {"&Help", {"&About WZolvikCreator..."}},
     };
     const QList<QAction*> popups = frame->menuBar()->actions();
