@@ -143,6 +143,28 @@ TEST_F(FitTest, AHeicPhotoIsFittedByItsPath) {
     EXPECT_EQ(wz::CheckSlotBytes(SlotKind::Pictures, ReadFile(lists().picturePaths[4])), "");
 }
 
+// A fit again that cannot keep its picture (the temporary folder is gone) says so, and the
+// slot keeps the picture it had, which Save stores.
+TEST_F(FitTest, AFailedRefitKeepsTheEarlierPicture) {
+    const std::string photo = Source("photo.jpg", JpegPicture(640, 480));
+    update->DropFiles(2, {photo});
+    ASSERT_TRUE(update->FitPicture(2, {}));
+    const std::string fitted = lists().picturePaths[2];
+    const Bytes jpeg = ReadFile(fitted);
+    {
+        const wz::testkit::TmpdirOverride gone(temp.path() / "gone");
+        EXPECT_FALSE(update->FitPicture(2, {}));
+    }
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_NE(sink.shown[0].text.find("cannot be kept"), std::string::npos) << sink.shown[0].text;
+    EXPECT_EQ(lists().picturePaths[2], fitted);
+    EXPECT_EQ(Waiting(), std::vector<fs::path>{fitted});
+
+    update->SaveChanges();
+    EXPECT_NE(sink.shown.back().text.find("was updated"), std::string::npos);
+    EXPECT_EQ(ReadAssetFile(folder / "WinData.stg").at("Images/Love3"), jpeg);
+}
+
 // A fitted copy that is gone before Save (a cleaner of the temporary folder) stops the Save,
 // named as the tree names it; the asset file stays as it was.
 TEST_F(FitTest, ALostFittedCopyIsNamedByItsSource) {
