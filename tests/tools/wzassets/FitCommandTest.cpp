@@ -169,16 +169,19 @@ TEST(BuildFit, FitsEveryBackgroundThatIsNotAGamePictureAndNothingElse) {
     EXPECT_EQ(ReadFile(folder / "love1"), ReadFile(from / "Images/Love1.png"));
 }
 
-// The program itself, started afresh for each picture, as a user runs it: a HEIC file (whose
-// loader is loaded only when one comes) is fitted, and a FIFO in the picture's place is
-// refused at once rather than waited on.
-TEST(FitCommand, TheProgramFitsAHeicAndRefusesAFifo) {
+// The program itself, started afresh for each picture, as a user runs it: the files it reads
+// by their path in a way of their own (HEIF and AVIF, whose loader is loaded only when one
+// comes; BMP, read by our own reader) are fitted, and a FIFO in the picture's place is refused
+// at once rather than waited on.
+TEST(FitCommand, TheProgramFitsEachFormatByPathAndRefusesAFifo) {
     wz::testkit::ScratchFolder folder("wzfit");
     const fs::path png = folder / "photo.png";
     WriteFile(png, Picture(640, 480, ".png"));
     // Made by another program, so that nothing here has loaded the HEIF module.
-    const std::string heic = "HEIC:" + (folder / "photo.heic").string();
-    ASSERT_EQ(wz::testkit::RunProgram({"convert", png.string(), heic}), 0);
+    for (const char* type : {"HEIC", "AVIF", "BMP3"}) {
+        const std::string made = std::string(type) + ":" + (folder / "photo.").string() + type;
+        ASSERT_EQ(wz::testkit::RunProgram({"convert", png.string(), made}), 0) << type;
+    }
     ASSERT_EQ(::mkfifo((folder / "fifo.jpg").c_str(), 0600), 0);
     const fs::path out = folder / "out.jpg";
     const struct {
@@ -186,7 +189,9 @@ TEST(FitCommand, TheProgramFitsAHeicAndRefusesAFifo) {
         int code;
         const char* said;
     } rows[] = {
-        {"photo.heic", 0, "wrote "},
+        {"photo.HEIC", 0, "wrote "},
+        {"photo.AVIF", 0, "wrote "},
+        {"photo.BMP3", 0, "wrote "},
         {"fifo.jpg", 1, "fifo.jpg: not a regular file"},
     };
     for (const auto& r : rows) {
