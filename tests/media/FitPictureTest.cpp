@@ -244,11 +244,12 @@ TEST(FitPicture, CentreCropMatchesImageMagick) {
 // Fine detail, as in a sharp photo: noise in blocks of a few pixels, stored at a high quality.
 Bytes SharpJpeg(int width, int height) {
     StartPictureLibrary();
-    const auto band = [&] {
-        return VImage::gaussnoise(width / 3, height / 3,
-                                  VImage::option()->set("sigma", 60)->set("mean", 128));
+    const auto band = [&](int seed) {
+        return VImage::gaussnoise(
+            width / 3, height / 3,
+            VImage::option()->set("sigma", 60)->set("mean", 128)->set("seed", seed));
     };
-    const VImage noise = band().bandjoin({band(), band()}).zoom(3, 3).cast(VIPS_FORMAT_UCHAR);
+    const VImage noise = band(1).bandjoin({band(2), band(3)}).zoom(3, 3).cast(VIPS_FORMAT_UCHAR);
     return Blob(noise.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
                     .jpegsave_buffer(VImage::option()->set("Q", 100)));
 }
@@ -282,8 +283,8 @@ TEST(FitPicture, AReducedDecodeStillCoversTheFrame) {
         for (const Bytes* source : {&jpeg, &png}) {
             Bytes fitted;
             ASSERT_EQ(FitPicture(*source, r.options, fitted), "");
-            // About 33 dB as it should be; a decode at half the scale needed, enlarged after,
-            // gives about 18.
+            // 33 to 37 dB as it should be; a decode at half the scale needed, enlarged after,
+            // gives 18 to 20.
             EXPECT_GE(Psnr(VImage::new_from_buffer(fitted.data(), fitted.size(), ""), r.expected),
                       28.0)
                 << (source == &jpeg ? "from the JPEG" : "from the PNG");
