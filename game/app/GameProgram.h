@@ -14,6 +14,7 @@
 #include "GameFlow.h"
 #include "GameState.h"
 #include "GameWindow.h"
+#include "LevelNames.h"
 
 #include <filesystem>
 #include <memory>
@@ -25,7 +26,7 @@ class GameDialogs;
 class MessageBoxSink;
 
 struct GameProgramSetup {
-    std::filesystem::path assetFile = "WinData.stg";
+    std::filesystem::path assetFile = kAssetFileName;
     std::filesystem::path settingsFile = "WinZolvik.cfg";
     // Bits per pixel of the display; asked of the window's screen when not given.
     std::optional<int> displayDepth;
@@ -51,7 +52,6 @@ public:
     GameState& State() { return state_; }
     AssetLoader& Assets() { return assets_; }
     GameWindow* Window() { return window_.get(); }
-    GameFlow* Flow() { return flow_.get(); }
 
 private:
     GameProgramSetup setup_;

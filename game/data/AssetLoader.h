@@ -12,6 +12,7 @@
 //   - a sound or track that cannot be copied switches that feature off after one message.
 
 #include "CompoundStorage.h"
+#include "LevelNames.h"
 #include "MessageBox.h"
 #include "Picture.h"
 
@@ -33,7 +34,7 @@ public:
     // assetFile is normally the relative name "WinData.stg" in the current folder; the
     // temporary files go to TMPDIR, or /tmp when it is not set.
     AssetLoader(GameState& state, MessageBoxSink& messages,
-                std::filesystem::path assetFile = std::filesystem::path("WinData.stg"));
+                std::filesystem::path assetFile = std::filesystem::path(kAssetFileName));
     // Gives back whatever is still held, temporary files included.
     ~AssetLoader();
     AssetLoader(const AssetLoader&) = delete;
