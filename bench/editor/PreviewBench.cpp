@@ -82,7 +82,7 @@ public:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(folder_.string()));
         fs::current_path(folder_);
-        ok_ = MakeAssetFile(folder_ / kAssetFileName);
+        ok_ = MakeAssetFile(folder_ / wz::kAssetFileName);
         document = std::make_unique<CWZolvikCreatorDoc>(sink);
         frame = std::make_unique<CMainFrame>(sink);
         view = new CWZolvikCreatorView(*document, sink, frame.get());
