@@ -12,23 +12,29 @@
 
 namespace cfb {
 
-int CompoundFile::WriteFatSector(std::uint32_t index) {
-    std::vector<std::uint8_t> bytes(sectorSize_);
-    const std::uint32_t perSector = fat_.entriesPerSector;
+namespace {
+
+// The bytes of the table's sector at index: its share of the entries, in order.
+std::vector<std::uint8_t> TableSector(const AllocationTable& table, std::uint32_t index,
+                                      std::uint32_t sectorSize) {
+    std::vector<std::uint8_t> bytes(sectorSize);
+    const std::uint32_t perSector = table.entriesPerSector;
     for (std::uint32_t j = 0; j < perSector; ++j) {
         Store32(bytes.data() + 4 * j,
-                fat_.entries[static_cast<std::size_t>(index) * perSector + j]);
+                table.entries[static_cast<std::size_t>(index) * perSector + j]);
     }
+    return bytes;
+}
+
+} // namespace
+
+int CompoundFile::WriteFatSector(std::uint32_t index) {
+    const std::vector<std::uint8_t> bytes = TableSector(fat_, index, sectorSize_);
     return io_.WriteAt(SectorOffset(fatSectors_[index]), bytes.data(), sectorSize_);
 }
 
 int CompoundFile::WriteMiniFatSector(std::uint32_t index) {
-    std::vector<std::uint8_t> bytes(sectorSize_);
-    const std::uint32_t perSector = miniFat_.entriesPerSector;
-    for (std::uint32_t j = 0; j < perSector; ++j) {
-        Store32(bytes.data() + 4 * j,
-                miniFat_.entries[static_cast<std::size_t>(index) * perSector + j]);
-    }
+    const std::vector<std::uint8_t> bytes = TableSector(miniFat_, index, sectorSize_);
     return io_.WriteAt(SectorOffset(miniFatChain_[index]), bytes.data(), sectorSize_);
 }
 
