@@ -80,7 +80,6 @@ public:
     // last; false stops. The pictures that could not be fitted are named in one message.
     using FitProgress = std::function<bool(int done, int total)>;
     void FitAllPictures(const FitProgress& progress = {});
-    const FittedFiles& fittedFiles() const { return fitted_; }
 
     // Writes a compact copy of the asset file with every pending replacement into the scratch
     // file, then renames it over the asset file. The asset file itself is never written: at
