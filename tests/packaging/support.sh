@@ -25,6 +25,34 @@ finish() {
     echo "all checks passed"
 }
 
+# on_display COMMAND...: runs the command on a virtual X display of its own (xvfb-run -a, which
+# moves on to the next free display when another server takes the one it chose). The server
+# never resets: by default it does each time its last client leaves, and a client connecting
+# meanwhile is turned away. A command that finds the display takes no client exits with 75 and
+# is run again on a new server. On failure, the server's own messages follow.
+on_display() {
+    attempt=1
+    while :; do
+        : >"$scratch/xvfb.log"
+        xvfb-run -a -e "$scratch/xvfb.log" -s "-screen 0 1024x768x24 -noreset" "$@"
+        status=$?
+        [ "$status" -ne 0 ] || return 0
+        echo "on the virtual display (attempt $attempt) the command ended with $status; Xvfb said:" >&2
+        cat "$scratch/xvfb.log" >&2
+        [ "$status" -eq 75 ] && [ "$attempt" -lt 3 ] || return "$status"
+        attempt=$((attempt + 1))
+    done
+}
+
+# display_takes_clients: ends the test with 75 (on_display then starts a new server) unless a
+# client connects to $DISPLAY.
+display_takes_clients() {
+    if ! xdotool getdisplaygeometry >/dev/null 2>"$scratch/display.log"; then
+        echo "no client connects to display ${DISPLAY:-}: $(cat "$scratch/display.log")" >&2
+        exit 75
+    fi
+}
+
 # install_build BUILD PREFIX: cmake --install of the build into PREFIX; ends the test when it
 # fails.
 install_build() {
