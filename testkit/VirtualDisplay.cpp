@@ -137,7 +137,8 @@ bool VirtualDisplay::StartOne(int milliseconds) {
     number_ = number;
     if (!XClientConnects(number, MillisecondsLeft(end)))
         return false;
-    name_ = ":" + std::to_string(number);
+    name_ = ':';
+    name_ += std::to_string(number);
     return true;
 }
 
