@@ -8,7 +8,7 @@ build=$1
 version=$2
 . "$(dirname -- "$0")/support.sh"
 
-deb=$(make_deb "$build" "$version") || exit 1
+deb=$(the_deb "$build" "$version") || exit 1
 arch=$(dpkg --print-architecture)
 
 field() { dpkg-deb -f "$deb" "$1"; }

@@ -63,18 +63,34 @@ install_build() {
     fi
 }
 
-# make_deb BUILD VERSION: the Debian package of the build, made by cpack in the scratch folder;
-# prints its path. Fails, with the reason on stderr, when cpack fails or names the package
-# otherwise; run it as deb=$(make_deb ...) || exit 1.
+# make_deb BUILD VERSION [FOLDER]: the Debian package of the build, made by cpack in FOLDER (by
+# default the scratch folder); prints its path. Fails, with the reason on stderr, when cpack
+# fails or names the package otherwise; run it as deb=$(make_deb ...) || exit 1.
 make_deb() {
-    if ! cpack -G DEB --config "$1/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
+    out=${3:-$scratch/out}
+    if ! cpack -G DEB --config "$1/CPackConfig.cmake" -B "$out" >"$scratch/cpack.log" 2>&1; then
         cat "$scratch/cpack.log" >&2
         fail "cpack failed"
         finish
     fi
-    made="$scratch/out/winzolvik_${2}_$(dpkg --print-architecture).deb"
+    made="$out/winzolvik_${2}_$(dpkg --print-architecture).deb"
     if [ ! -f "$made" ]; then
-        fail "no $made; cpack made: $(ls "$scratch/out")"
+        fail "no $made; cpack made: $(ls "$out")"
+        finish
+    fi
+    echo "$made"
+}
+
+# the_deb BUILD VERSION: for the tests that only read the package, the one made once into
+# $WZ_DEB_FOLDER (by make_deb.sh, run first by CTest), or without that folder one made now.
+the_deb() {
+    if [ -z "${WZ_DEB_FOLDER:-}" ]; then
+        make_deb "$1" "$2"
+        return
+    fi
+    made="$WZ_DEB_FOLDER/winzolvik_${2}_$(dpkg --print-architecture).deb"
+    if [ ! -f "$made" ]; then
+        fail "no $made (make_deb.sh makes it)"
         finish
     fi
     echo "$made"
