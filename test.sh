@@ -13,21 +13,41 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
+# How long each stage took, printed at the end whatever the outcome, with the total.
+stage_times=""
+stage_began=0
+took() {
+    stage_times+=$(printf '  %-18s %5d s' "$1" $((SECONDS - stage_began)))$'\n'
+    stage_began=$SECONDS
+}
+print_times() {
+    printf 'Stage times:\n%s  %-18s %5d s (%d min %d s)\n' "$stage_times" total "$SECONDS" \
+        $((SECONDS / 60)) $((SECONDS % 60))
+}
+trap print_times EXIT
+took dependencies
+
 # The parsers' fuzz targets, for a bounded time each, when clang is there.
 if command -v clang++ >/dev/null 2>&1; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWZ_BUILD_FUZZ=ON >/dev/null
   cmake --build build-fuzz -j"$jobs"
+  took "fuzz build"
   ctest --test-dir build-fuzz --output-on-failure -j"$jobs"
+  took "fuzz run"
 fi
 
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWZ_SANITIZE=ON -DWZ_BUILD_BENCH=ON >/dev/null
 cmake --build build-test -j"$jobs"
+took "sanitizer build"
 status=0
 ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600 || status=$?
+took "sanitizer suite"
 
 # The optimiser may remove or reorder what an unoptimised build keeps, so the tests must hold
 # there too.
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DWZ_BUILD_BENCH=OFF >/dev/null
 cmake --build build-release -j"$jobs"
+took "Release build"
 ctest --test-dir build-release --output-on-failure -j"$jobs" --timeout 600 || status=$?
+took "Release suite"
 exit "$status"

@@ -38,7 +38,9 @@ if [ "${1:-}" != "--inside-xvfb" ]; then
     for tool in xvfb-run xdotool import convert; do
         command -v "$tool" >/dev/null || { echo "screenshots.sh: $tool is needed (scripts/install-deps.sh --tests)" >&2; exit 1; }
     done
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-xvfb "$build"
+    # -noreset: by default the server resets each time its last client leaves, and a program
+    # connecting meanwhile is turned away.
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$0" --inside-xvfb "$build"
 fi
 
 build=$2
@@ -64,6 +66,7 @@ window_of() {
     local search=(xdotool search --onlyvisible --pid "$pid")
     [ -n "$caption" ] && search=(xdotool search --all --onlyvisible --pid "$pid" --name "^$caption\$")
     for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
         id=$("${search[@]}" 2>/dev/null | tail -1 || true)
         [ -n "$id" ] && { echo "$id"; return 0; }
         sleep 0.2

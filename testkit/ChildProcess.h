@@ -41,6 +41,7 @@ public:
 
 private:
     int pid_ = -1;
+    bool notStarted_ = false; // the program could not be run: Finish gives 127
     int in_ = -1;
     int out_ = -1;
 };

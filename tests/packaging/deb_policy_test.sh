@@ -13,7 +13,7 @@ source=$3
 for tool in lintian appstreamcli dpkg-parsechangelog; do
     command -v "$tool" >/dev/null 2>&1 || { fail "$tool is needed (scripts/install-deps.sh --tests installs it)"; finish; }
 done
-deb=$(make_deb "$build" "$version") || exit 1
+deb=$(the_deb "$build" "$version") || exit 1
 dpkg-deb -x "$deb" "$scratch/root"
 doc="$scratch/root/usr/share/doc/winzolvik"
 

@@ -8,7 +8,7 @@ build=$1
 version=$2
 . "$(dirname -- "$0")/support.sh"
 
-deb=$(make_deb "$build" "$version") || exit 1
+deb=$(the_deb "$build" "$version") || exit 1
 arch=$(dpkg --print-architecture)
 
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -48,7 +48,7 @@ first_start "$scratch/root/usr/games/winzolvik" "$scratch/root/usr/share/winzolv
 
 # The same on a real display, where the programs can be used as a player does.
 if command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1; then
-    xvfb-run -a -s "-screen 0 1024x768x24" sh "$(dirname -- "$0")/desktop_session.sh" "$scratch/root" ||
+    on_display sh "$(dirname -- "$0")/desktop_session.sh" "$scratch/root" ||
         fail "the desktop session on the unpacked package"
 else
     echo "skipped the desktop session: xvfb-run and xdotool are needed"

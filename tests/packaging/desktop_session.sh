@@ -1,5 +1,5 @@
 #!/bin/sh
-# A desktop session on an unpacked package, on a real X display (run under xvfb-run): the game
+# A desktop session on an unpacked package, on a real X display (run by on_display): the game
 # started through its launcher and closed from its own menu (Game, Exit Game) ends cleanly and
 # takes its temporary files with it; the editor started through its launcher finds the
 # packaged game beside itself and starts it with F5.
@@ -8,6 +8,7 @@ set -u
 root=$1
 . "$(dirname -- "$0")/support.sh"
 
+display_takes_clients
 player_env
 unset QT_QPA_PLATFORM
 # Whether the whole game frees its memory is for its own tests; here only the exit counts.
@@ -15,10 +16,11 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 folder="$XDG_DATA_HOME/winzolvik"
 game_program="$root/usr/lib/winzolvik/WinZolvik"
 
-# window_of PID: the visible window of the process, waited for up to a minute.
+# window_of PID: the visible window of the process, waited for up to a minute or until the
+# process ends.
 window_of() {
     tries=0
-    while [ "$tries" -lt 300 ]; do
+    while [ "$tries" -lt 300 ] && kill -0 "$1" 2>/dev/null; do
         window=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | tail -n 1)
         if [ -n "$window" ]; then
             echo "$window"

@@ -25,6 +25,34 @@ finish() {
     echo "all checks passed"
 }
 
+# on_display COMMAND...: runs the command on a virtual X display of its own (xvfb-run -a, which
+# moves on to the next free display when another server takes the one it chose). The server
+# never resets: by default it does each time its last client leaves, and a client connecting
+# meanwhile is turned away. A command that finds the display takes no client exits with 75 and
+# is run again on a new server. On failure, the server's own messages follow.
+on_display() {
+    attempt=1
+    while :; do
+        : >"$scratch/xvfb.log"
+        xvfb-run -a -e "$scratch/xvfb.log" -s "-screen 0 1024x768x24 -noreset" "$@"
+        status=$?
+        [ "$status" -ne 0 ] || return 0
+        echo "on the virtual display (attempt $attempt) the command ended with $status; Xvfb said:" >&2
+        cat "$scratch/xvfb.log" >&2
+        [ "$status" -eq 75 ] && [ "$attempt" -lt 3 ] || return "$status"
+        attempt=$((attempt + 1))
+    done
+}
+
+# display_takes_clients: ends the test with 75 (on_display then starts a new server) unless a
+# client connects to $DISPLAY.
+display_takes_clients() {
+    if ! xdotool getdisplaygeometry >/dev/null 2>"$scratch/display.log"; then
+        echo "no client connects to display ${DISPLAY:-}: $(cat "$scratch/display.log")" >&2
+        exit 75
+    fi
+}
+
 # install_build BUILD PREFIX: cmake --install of the build into PREFIX; ends the test when it
 # fails.
 install_build() {
@@ -35,18 +63,34 @@ install_build() {
     fi
 }
 
-# make_deb BUILD VERSION: the Debian package of the build, made by cpack in the scratch folder;
-# prints its path. Fails, with the reason on stderr, when cpack fails or names the package
-# otherwise; run it as deb=$(make_deb ...) || exit 1.
+# make_deb BUILD VERSION [FOLDER]: the Debian package of the build, made by cpack in FOLDER (by
+# default the scratch folder); prints its path. Fails, with the reason on stderr, when cpack
+# fails or names the package otherwise; run it as deb=$(make_deb ...) || exit 1.
 make_deb() {
-    if ! cpack -G DEB --config "$1/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
+    out=${3:-$scratch/out}
+    if ! cpack -G DEB --config "$1/CPackConfig.cmake" -B "$out" >"$scratch/cpack.log" 2>&1; then
         cat "$scratch/cpack.log" >&2
         fail "cpack failed"
         finish
     fi
-    made="$scratch/out/winzolvik_${2}_$(dpkg --print-architecture).deb"
+    made="$out/winzolvik_${2}_$(dpkg --print-architecture).deb"
     if [ ! -f "$made" ]; then
-        fail "no $made; cpack made: $(ls "$scratch/out")"
+        fail "no $made; cpack made: $(ls "$out")"
+        finish
+    fi
+    echo "$made"
+}
+
+# the_deb BUILD VERSION: for the tests that only read the package, the one made once into
+# $WZ_DEB_FOLDER (by make_deb.sh, run first by CTest), or without that folder one made now.
+the_deb() {
+    if [ -z "${WZ_DEB_FOLDER:-}" ]; then
+        make_deb "$1" "$2"
+        return
+    fi
+    made="$WZ_DEB_FOLDER/winzolvik_${2}_$(dpkg --print-architecture).deb"
+    if [ ! -f "$made" ]; then
+        fail "no $made (make_deb.sh makes it)"
         finish
     fi
     echo "$made"

@@ -44,7 +44,7 @@ TEST_F(GameProgramTest, BuiltGameEndsCleanlyOnEachSignal) {
         const ino_t inode = Inode(setup.settingsFile);
         QProcess game;
         ASSERT_TRUE(StartOffscreenGame(game, folder, tmp)) << signal;
-        ASSERT_TRUE(WaitFor([&] { return TempFiles(tmp) == 2; }, 60000)) << signal;
+        ASSERT_TRUE(WaitFor(game, [&] { return TempFiles(tmp) == 2; }, 60000)) << signal;
 
         ASSERT_EQ(::kill(static_cast<pid_t>(game.processId()), signal), 0);
         const bool ended = game.waitForFinished(60000);
@@ -73,8 +73,8 @@ TEST_F(GameProgramTest, BuiltGameTellsAFatalErrorOnStderr) {
     ASSERT_TRUE(StartOffscreenGame(game, folder, tmp));
     QByteArray error;
     WaitFor(
+        game,
         [&] {
-            game.waitForReadyRead(50);
             error += game.readAllStandardError();
             return error.contains("WinZolvik: fatal error:");
         },

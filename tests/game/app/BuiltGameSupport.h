@@ -4,7 +4,6 @@
 // in place of a time to assert on.
 
 #include <QProcess>
-#include <QThread>
 
 #include <chrono>
 #include <filesystem>
@@ -12,13 +11,18 @@
 
 namespace wz::test {
 
-// Polls the condition until it holds or the bound has passed; its last answer.
-inline bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
+// Polls the condition until it holds, the game has ended or the bound has passed; its last
+// answer. Between polls it waits on the game itself: a QProcess learns that its program ended
+// only while it waits or handles events, so a sleep here would let a game that failed at once
+// keep the test waiting for the whole bound.
+inline bool WaitFor(QProcess& game, const std::function<bool()>& condition, int milliseconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (std::chrono::steady_clock::now() < end) {
         if (condition())
             return true;
-        QThread::msleep(50);
+        if (game.state() == QProcess::NotRunning)
+            break;
+        game.waitForFinished(50);
     }
     return condition();
 }

@@ -5,13 +5,13 @@
 #include "BuiltGameSupport.h"
 #include "GameState.h"
 #include "MessageBox.h"
+#include "VirtualDisplay.h"
 
 #include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -43,40 +43,22 @@ protected:
         ASSERT_TRUE(work.isValid());
         ASSERT_TRUE(QDir(work.path()).mkdir("tmp"));
         ASSERT_TRUE(QDir(work.path()).mkdir("log"));
-        // A display away from :0, which other programs on the machine may take for theirs. The
-        // server names it once it accepts connections, and ends at once when another server
-        // has it: then the next is tried.
-        for (int tries = 0; tries < 100 && display == 0; ++tries) {
-            const int candidate = 60 + (::getpid() + tries) % 200;
-            xvfb.start("Xvfb", {":" + QString::number(candidate), "-displayfd", "1", "-screen", "0",
-                                "640x560x24", "-nolisten", "tcp"});
-            ASSERT_TRUE(xvfb.waitForStarted());
-            QByteArray said;
-            while (!said.contains('\n') && xvfb.waitForReadyRead(kHangBound))
-                said += xvfb.readAllStandardOutput();
-            if (said.trimmed().toInt() == candidate)
-                display = candidate;
-            else
-                xvfb.waitForFinished(kHangBound);
-        }
-        ASSERT_NE(display, 0) << "no display for Xvfb";
+        // The game is only started on a display that has taken a client.
+        ASSERT_TRUE(xvfb.Start(kHangBound)) << xvfb.Report();
     }
     void TearDown() override {
         if (game.state() != QProcess::NotRunning) {
             game.kill();
             game.waitForFinished();
         }
-        if (xvfb.state() != QProcess::NotRunning) {
-            xvfb.terminate();
-            xvfb.waitForFinished();
-        }
+        xvfb.Stop();
     }
 
     // Only against a hang: every wait ends on what the game or the server does, which under a
     // heavy load may take long, never on a time it is expected within.
     static constexpr int kHangBound = 240000;
 
-    QString Display() const { return ":" + QString::number(display); }
+    QString Display() const { return QString::fromStdString(xvfb.Name()); }
     QString Folder() const { return work.path(); }
     QString TempFolder() const { return work.path() + "/tmp"; }
 
@@ -108,16 +90,22 @@ protected:
         game.start(WZ_BINARY_DIR "/bin/WinZolvik", {});
         ASSERT_TRUE(game.waitForStarted());
     }
+    // Whether the game has ended, waiting for it while it runs (a wait before may have seen
+    // its end already).
+    bool Ended() {
+        return game.state() == QProcess::NotRunning || game.waitForFinished(kHangBound);
+    }
     // The X window whose name matches, once it is on the screen; empty when the game ends
     // first.
     QString WaitForWindow(const QString& name) {
         QString id;
         WaitFor(
+            game,
             [&] {
                 const auto [code, out] =
                     Tool("xdotool", {"search", "--onlyvisible", "--name", name});
                 id = QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts).value(0);
-                return (code == 0 && !id.isEmpty()) || game.state() == QProcess::NotRunning;
+                return code == 0 && !id.isEmpty();
             },
             kHangBound);
         return id;
@@ -139,19 +127,21 @@ protected:
         out.open(QIODevice::ReadOnly);
         err.open(QIODevice::ReadOnly);
         const auto windows = Tool("xdotool", {"search", "--name", ".", "getwindowname", "%@"});
-        return std::string(game.state() == QProcess::NotRunning ? "the game has ended"
-                                                                : "the game runs") +
-               ", on display " + Display().toStdString() +
+        const std::string state =
+            game.state() != QProcess::NotRunning ? "the game runs"
+            : game.exitStatus() == QProcess::CrashExit
+                ? "the game has crashed"
+                : "the game has ended with exit code " + std::to_string(game.exitCode());
+        return state + ", on display " + Display().toStdString() +
                "; its output: " + (out.readAll() + err.readAll()).toStdString() +
-               "; the windows there: " + windows.second.toStdString();
+               "; the windows there: " + windows.second.toStdString() + "\n" + xvfb.Report();
     }
     int TempFileCount() const {
         return static_cast<int>(QDir(TempFolder()).entryList(QDir::Files).size());
     }
 
     QTemporaryDir work;
-    int display = 0;
-    QProcess xvfb;
+    testkit::VirtualDisplay xvfb{(work.path() + "/log/xvfb").toStdString(), 640, 560};
     QProcess game;
 };
 
@@ -184,18 +174,20 @@ TEST_F(EndToEndTest, PlaysFromTheTitleAndExits) {
     const QString window = WaitForWindow("^WinZolvik - ");
     ASSERT_FALSE(window.isEmpty()) << GameReport();
     // The knock's and the music's files, made while the game starts.
-    EXPECT_TRUE(WaitFor([&] { return TempFileCount() == 2; }, kHangBound)) << TempFileCount();
+    EXPECT_TRUE(WaitFor(game, [&] { return TempFileCount() == 2; }, kHangBound))
+        << TempFileCount() << "; " << GameReport();
 
     // Each screen is taken once the game has drawn it, however long that takes.
     QImage title;
     WaitFor(
+        game,
         [&] {
             title = Screenshot(window);
             return title.height() >= 432 && title.width() == 296 &&
                    MatchingPixels(title, *pictures.BackgroundPicture()) == 296 * 432;
         },
         kHangBound);
-    ASSERT_GE(title.height(), 432);
+    ASSERT_GE(title.height(), 432) << GameReport();
     ASSERT_EQ(title.width(), 296);
     EXPECT_EQ(MatchingPixels(title, *pictures.BackgroundPicture()), 296 * 432);
 
@@ -204,6 +196,7 @@ TEST_F(EndToEndTest, PlaysFromTheTitleAndExits) {
     // The level picture, with the labels and the piece over its top rows and nothing else.
     QImage play;
     WaitFor(
+        game,
         [&] {
             play = Screenshot(window);
             return play.height() >= 432 &&
@@ -215,7 +208,7 @@ TEST_F(EndToEndTest, PlaysFromTheTitleAndExits) {
     pictures.FreePictures();
 
     Keys(window, {"alt+g", "x"});
-    ASSERT_TRUE(game.waitForFinished(kHangBound));
+    ASSERT_TRUE(Ended()) << GameReport();
     EXPECT_EQ(game.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(game.exitCode(), 0);
     EXPECT_EQ(QFileInfo(Folder() + "/WinZolvik.cfg").size(), 358);
@@ -230,7 +223,7 @@ TEST_F(EndToEndTest, MissingAssetFileEndsWithMinusOne) {
     ASSERT_FALSE(box.isEmpty()) << GameReport();
     EXPECT_EQ(Tool("xdotool", {"search", "--onlyvisible", "--name", "^WinZolvik - "}).first, 1);
     Keys(box, {"Return"});
-    ASSERT_TRUE(game.waitForFinished(kHangBound));
+    ASSERT_TRUE(Ended()) << GameReport();
     EXPECT_EQ(game.exitCode(), 255);
     EXPECT_EQ(TempFileCount(), 0);
     EXPECT_EQ(QDir(Folder()).entryList(QDir::Files).size(), 0);
