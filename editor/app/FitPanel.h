@@ -17,7 +17,7 @@ class QPushButton;
 class FitPanel : public QWidget {
     Q_OBJECT
 public:
-    // Hidden until Begin; parent is the preview pane's content, and the crop frame's picture
+    // Hidden until the pane shows it; parent is the pane's content. The crop frame's picture
     // is never smaller than the pane's own picture area.
     FitPanel(CMainFrame& frame, CWZolvikCreatorView& view, QSize pictureMinimum, QWidget* parent);
 
