@@ -317,4 +317,37 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     EXPECT_TRUE(sink.shown.empty());
 }
 
+// The crop frame takes the picture's place, with its text and buttons where the pane's own
+// stand: the window grows by no more than the text's lines, and Cancel brings the picture back
+// without a fit and with the window as it is.
+TEST_F(PreviewTest, TheCropFrameTakesThePicturesPlaceAndCancelBringsItBack) {
+    ASSERT_TRUE(StartEditor());
+    preview->SetPreviewShown(true);
+    const std::string photo = (folder / "photo.jpg").string();
+    WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
+    document->DropFiles(2, {photo});
+    Select(2);
+    const QSize before = frame->size();
+
+    QTest::mouseClick(Part<QPushButton>("fitButton"), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_TRUE(preview->fitting());
+    EXPECT_FALSE(Part<QScrollArea>("previewScroll")->isVisible());
+    EXPECT_FALSE(Part("previewInfo")->isVisible());
+    EXPECT_TRUE(Part("fitHint")->isVisible());
+    EXPECT_EQ(frame->width(), before.width());
+    EXPECT_LE(frame->height() - before.height(), Part("fitHint")->height());
+    const QSize framing = frame->size();
+
+    QTest::mouseClick(Part<QPushButton>("cancelFitButton"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(preview->fitting());
+    EXPECT_FALSE(Part<CropView>("cropView")->isVisible());
+    EXPECT_EQ(Part("previewPicture")->pixmap().width(), 640);
+    EXPECT_EQ(Part("previewInfo")->text(), "640 × 480");
+    EXPECT_EQ(document->lists().pictureFittedFrom[2], "");
+    EXPECT_EQ(frame->size(), framing);
+    EXPECT_TRUE(sink.shown.empty());
+}
+
 } // namespace
