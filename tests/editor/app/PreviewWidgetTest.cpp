@@ -71,6 +71,14 @@ protected:
         QApplication::processEvents();
     }
 
+    // A photo the game cannot show as it is, pending in the slot; returns its path.
+    std::string DropPhoto(int slot) {
+        const std::string photo = (folder / "photo.jpg").string();
+        WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
+        document->DropFiles(slot, {photo});
+        return photo;
+    }
+
     void DropOnSelected(const std::string& name) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString((folder / name).string()))});
@@ -276,9 +284,7 @@ TEST_F(PreviewTest, ATrackThatEndsOffersPlayAgain) {
 TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     ASSERT_TRUE(StartEditor());
     preview->SetPreviewShown(true);
-    const std::string photo = (folder / "photo.jpg").string();
-    WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
-    document->DropFiles(2, {photo});
+    const std::string photo = DropPhoto(2);
     Select(0);
     EXPECT_FALSE(frame->action(wz::ID_FILE_FIT)->isEnabled());
     EXPECT_FALSE(Part<QPushButton>("fitButton")->isVisibleTo(preview));
@@ -323,9 +329,7 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
 TEST_F(PreviewTest, TheCropFrameTakesThePicturesPlaceAndCancelBringsItBack) {
     ASSERT_TRUE(StartEditor());
     preview->SetPreviewShown(true);
-    const std::string photo = (folder / "photo.jpg").string();
-    WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
-    document->DropFiles(2, {photo});
+    DropPhoto(2);
     Select(2);
     const QSize before = frame->size();
 
