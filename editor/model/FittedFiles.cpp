@@ -9,7 +9,8 @@ namespace wz {
 
 std::string FittedFiles::Store(int slot, const std::vector<std::uint8_t>& jpeg,
                                std::string& reason) {
-    Remove(slot);
+    // The slot's earlier picture goes only once this one is written whole: a fit that fails
+    // leaves the slot with the picture it shows, which Save can still store.
     std::string file = MakeTempFile();
     if (file.empty()) {
         reason = std::strerror(errno);
@@ -21,6 +22,7 @@ std::string FittedFiles::Store(int slot, const std::vector<std::uint8_t>& jpeg,
         RemoveFile(file);
         return {};
     }
+    Remove(slot);
     files_[slot] = file;
     return file;
 }

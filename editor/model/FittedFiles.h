@@ -22,7 +22,8 @@ public:
     FittedFiles& operator=(const FittedFiles&) = delete;
 
     // Writes jpeg as the fitted picture of the slot, in place of the slot's earlier one, and
-    // returns its path. Empty when it cannot be written; reason then says why.
+    // returns its path. Empty when it cannot be written; reason then says why, and the earlier
+    // one stays.
     std::string Store(int slot, const std::vector<std::uint8_t>& jpeg, std::string& reason);
 
     // Removes every file whose slot's pending path is no longer it.

@@ -108,6 +108,17 @@ bool Near(const std::vector<double>& pixel, std::vector<double> colour, double t
     return true;
 }
 
+// The application segments before the scan: EXIF is APP1 (0xE1), a colour profile APP2.
+std::vector<int> AppSegments(const Bytes& jpeg) {
+    std::vector<int> markers;
+    for (std::size_t at = 2; at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA;
+         at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3])) {
+        if (jpeg[at + 1] >= 0xE0 && jpeg[at + 1] <= 0xEF)
+            markers.push_back(jpeg[at + 1]);
+    }
+    return markers;
+}
+
 struct Format {
     const char* name;
     std::function<Bytes()> make;
@@ -190,6 +201,10 @@ TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
         ASSERT_EQ(FitPicture(source, FitOptions{.crop = CropMode::Centre, .rect = {}}, jpeg), "");
         PictureInfo info;
         EXPECT_EQ(CheckBackground(jpeg, info), "");
+        // Neither the source's orientation nor its profile: the pixels are upright sRGB now.
+        const std::vector<int> segments = AppSegments(jpeg);
+        EXPECT_EQ(std::count(segments.begin(), segments.end(), 0xE1), 0);
+        EXPECT_EQ(std::count(segments.begin(), segments.end(), 0xE2), 0);
 
         // The fitted picture is the source at twice its size: the red corner stays top left.
         const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
@@ -226,19 +241,103 @@ TEST(FitPicture, CentreCropMatchesImageMagick) {
     EXPECT_GE(Psnr(fitted, VImage::new_from_file(reference.c_str())), 35.0);
 }
 
-TEST(FitPicture, RectangleCropKeepsThePartTheCallerChose) {
-    // The red square alone, enlarged to fill the frame (a square rectangle keeps its middle).
-    const Bytes source = Blob(Opaque(MarkedPicture()).pngsave_buffer());
-    Bytes jpeg;
-    FitOptions options{.crop = CropMode::Rectangle, .rect = {0, 0, kMark, kMark}};
-    ASSERT_EQ(FitPicture(source, options, jpeg), "");
-    const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
-    EXPECT_TRUE(Near(fitted.getpoint(10, 10), {255, 0, 0}, 40));
-    EXPECT_TRUE(Near(fitted.getpoint(kFrameWidth - 10, kFrameHeight - 10), {255, 0, 0}, 40));
+// Fine detail, as in a sharp photo: noise in blocks of a few pixels, stored at a high quality.
+Bytes SharpJpeg(int width, int height) {
+    StartPictureLibrary();
+    const auto band = [&](int seed) {
+        return VImage::gaussnoise(
+            width / 3, height / 3,
+            VImage::option()->set("sigma", 60)->set("mean", 128)->set("seed", seed));
+    };
+    const VImage noise = band(1).bandjoin({band(2), band(3)}).zoom(3, 3).cast(VIPS_FORMAT_UCHAR);
+    return Blob(noise.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+                    .jpegsave_buffer(VImage::option()->set("Q", 100)));
+}
 
-    options.rect = {kWidth - 10, 0, 20, 20};
-    EXPECT_NE(FitPicture(source, options, jpeg).find("does not lie inside"), std::string::npos);
-    EXPECT_TRUE(jpeg.empty());
+// A picture is decoded at a reduced scale where that still covers the frame: the fit must
+// match the same crop of the whole picture scaled once, from a JPEG (decoded small by its own
+// decoder) as from a PNG.
+TEST(FitPicture, AReducedDecodeStillCoversTheFrame) {
+    const Bytes jpeg = SharpJpeg(1602, 1200);
+    const VImage pixels = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
+    const Bytes png = Blob(pixels.pngsave_buffer(VImage::option()->set("compression", 1)));
+    // The frame's shape from the middle of the part, at full resolution.
+    const auto frame = [](const VImage& part) {
+        return part.thumbnail_image(kFrameWidth, VImage::option()
+                                                     ->set("height", kFrameHeight)
+                                                     ->set("crop", VIPS_INTERESTING_CENTRE));
+    };
+    const VImage middle = frame(pixels);
+    const struct {
+        const char* what;
+        FitOptions options;
+        VImage expected;
+    } rows[] = {
+        {"centre", {.crop = CropMode::Centre, .rect = {}}, middle},
+        {"a rectangle twice the frame",
+         {.crop = CropMode::Rectangle, .rect = {300, 150, 592, 864}},
+         frame(pixels.extract_area(300, 150, 592, 864))},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        for (const Bytes* source : {&jpeg, &png}) {
+            Bytes fitted;
+            ASSERT_EQ(FitPicture(*source, r.options, fitted), "");
+            // 33 to 37 dB as it should be; a decode at half the scale needed, enlarged after,
+            // gives 18 to 20.
+            EXPECT_GE(Psnr(VImage::new_from_buffer(fitted.data(), fitted.size(), ""), r.expected),
+                      28.0)
+                << (source == &jpeg ? "from the JPEG" : "from the PNG");
+        }
+    }
+}
+
+// The caller's rectangle, in the upright picture's pixels: it may touch every edge and no
+// more, and where its shape is not the frame's, its middle is kept.
+TEST(FitPicture, RectangleCropKeepsThePartTheCallerChose) {
+    const Bytes upright = Blob(Opaque(MarkedPicture()).pngsave_buffer());
+    const Bytes transposed = OrientedJpeg(5);
+    const std::vector<double> red = {255, 0, 0}, grey = {128, 128, 128}, white = {255, 255, 255};
+    const struct {
+        const char* what;
+        const Bytes& source;
+        SourceRect rect;
+        std::vector<double> middle; // the colour in the middle of the frame; none if refused
+    } rows[] = {
+        {"the red square alone", upright, {0, 0, kMark, kMark}, red},
+        {"the whole picture", upright, {0, 0, kWidth, kHeight}, grey},
+        {"flush with the right edge", upright, {kWidth - kMark, 0, kMark, kMark}, grey},
+        {"flush with the bottom edge", upright, {0, kHeight - kMark, kMark, kMark}, grey},
+        {"flush with both, over the white corner", upright,
+         {kWidth - kMark, kHeight - kMark, kMark, kMark}, white},
+        {"a wide band over the red square keeps its middle", upright, {0, 0, kWidth, kMark}, grey},
+        {"a tall band under the red square keeps its middle", upright, {0, 0, kMark, kHeight},
+         grey},
+        {"on an orientation-5 photo, in upright pixels", transposed,
+         {kWidth - kMark, kHeight - kMark, kMark, kMark}, white},
+        {"one pixel past the right edge", upright, {kWidth - kMark + 1, 0, kMark, kMark}, {}},
+        {"one pixel past the bottom edge", upright, {0, kHeight - kMark + 1, kMark, kMark}, {}},
+        {"wider than the picture", upright, {0, 0, kWidth + 1, kMark}, {}},
+        {"a negative x", upright, {-1, 0, kMark, kMark}, {}},
+        {"a negative y", upright, {0, -1, kMark, kMark}, {}},
+        {"no width", upright, {0, 0, 0, kMark}, {}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        Bytes jpeg = {1};
+        const std::string problem =
+            FitPicture(r.source, FitOptions{.crop = CropMode::Rectangle, .rect = r.rect}, jpeg);
+        if (r.middle.empty()) {
+            EXPECT_NE(problem.find("does not lie inside the picture of 148 x 216"),
+                      std::string::npos)
+                << problem;
+            EXPECT_TRUE(jpeg.empty());
+            continue;
+        }
+        ASSERT_EQ(problem, "");
+        const VImage fitted = VImage::new_from_buffer(jpeg.data(), jpeg.size(), "");
+        EXPECT_TRUE(Near(fitted.getpoint(kFrameWidth / 2, kFrameHeight / 2), r.middle, 40));
+    }
 }
 
 // A PNG whose header declares width x height, followed by one tiny data chunk.
@@ -282,6 +381,10 @@ TEST(FitPicture, RefusesHostileFilesWithOneLine) {
     } cases[] = {
         {"header claiming 100000 x 100000", PngClaiming(100000, 100000),
          "larger than 100 megapixels"},
+        {"header claiming one row more than 100 megapixels", PngClaiming(10000, 10001),
+         "picture is 10000 x 10001, larger than 100 megapixels"},
+        // Exactly at the limit it is decoded, and only then found to be cut short.
+        {"header claiming 10000 x 10000", PngClaiming(10000, 10000), "cannot be decoded"},
         {"truncated JPEG", Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2),
          "cannot be decoded"},
         {"truncated PNG", Bytes(png.begin(), png.begin() + png.size() / 2), "cannot be decoded"},
@@ -330,17 +433,28 @@ TEST(FitPicture, RefusesAHugeHeaderBeforeDecodingIt) {
 
 TEST(SketchPicture, GivesAnUprightScreenCopyAndAFrameShapedAttentionRectangle) {
     wz::testkit::ScratchFolder folder("wzfit");
-    WriteFile(folder / "turned.jpg", OrientedJpeg(6));
-    PictureSketch sketch;
-    ASSERT_EQ(SketchPicture((folder / "turned.jpg").string(), 74, 1000, sketch), "");
-    EXPECT_EQ(sketch.sourceWidth, kWidth);
-    EXPECT_EQ(sketch.sourceHeight, kHeight);
-    EXPECT_EQ(sketch.width, 74); // never enlarged, only shrunk to fit
-    EXPECT_EQ(sketch.height, 108);
-    ASSERT_EQ(sketch.rgb.size(), 74u * 108u * 3u);
-    EXPECT_GT(sketch.rgb[(5 * 74 + 5) * 3], 200); // the red corner, top left
-    EXPECT_EQ(sketch.attention.width, kWidth);
-    EXPECT_EQ(sketch.attention.height, kHeight);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        WriteFile(folder / "turned.jpg", OrientedJpeg(orientation));
+        PictureSketch sketch;
+        ASSERT_EQ(SketchPicture((folder / "turned.jpg").string(), 74, 1000, sketch), "");
+        EXPECT_EQ(sketch.sourceWidth, kWidth);
+        EXPECT_EQ(sketch.sourceHeight, kHeight);
+        EXPECT_EQ(sketch.width, 74); // never enlarged, only shrunk to fit
+        EXPECT_EQ(sketch.height, 108);
+        ASSERT_EQ(sketch.rgb.size(), 74u * 108u * 3u);
+        EXPECT_GT(sketch.rgb[(5 * 74 + 5) * 3], 200);     // the red corner, top left
+        EXPECT_LT(sketch.rgb[(5 * 74 + 5) * 3 + 1], 60);
+        EXPECT_EQ(sketch.attention.width, kWidth);
+        EXPECT_EQ(sketch.attention.height, kHeight);
+    }
+    // Where the height is the tighter bound, it decides (here over a PNG, which no decoder
+    // shrinks on its own).
+    WriteFile(folder / "upright.png", Blob(MarkedPicture().pngsave_buffer()));
+    PictureSketch low;
+    ASSERT_EQ(SketchPicture((folder / "upright.png").string(), 1000, 54, low), "");
+    EXPECT_EQ(low.width, 37);
+    EXPECT_EQ(low.height, 54);
 }
 
 } // namespace

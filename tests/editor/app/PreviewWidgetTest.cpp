@@ -299,15 +299,18 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     const wz::media::SourceRect start = crop->Rect();
     EXPECT_EQ(start.height, 480);
     // Dragged far to the left, the frame stops at the picture's edge.
-    const wz::PaneRect framed = crop->frame()->FrameInPane();
-    const QPoint from(static_cast<int>(framed.x + framed.width / 2),
-                      static_cast<int>(framed.y + framed.height / 2));
-    QTest::mousePress(crop, Qt::LeftButton, {}, from);
-    QMouseEvent move(QEvent::MouseMove, QPointF(from - QPoint(400, 0)),
-                     crop->mapToGlobal(QPointF(from - QPoint(400, 0))), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(crop, &move);
-    QTest::mouseRelease(crop, Qt::LeftButton, {}, from - QPoint(400, 0));
+    const auto drag = [crop](QPoint by) {
+        const wz::PaneRect framed = crop->frame()->FrameInPane();
+        const QPoint from(static_cast<int>(framed.x + framed.width / 2),
+                          static_cast<int>(framed.y + framed.height / 2));
+        QTest::mousePress(crop, Qt::LeftButton, {}, from);
+        const QPointF to = from + by;
+        QMouseEvent move(QEvent::MouseMove, to, crop->mapToGlobal(to), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(crop, &move);
+        QTest::mouseRelease(crop, Qt::LeftButton, {}, from + by);
+    };
+    drag({-400, 0});
     EXPECT_EQ(crop->Rect().x, 0);
 
     QTest::mouseClick(Part<QPushButton>("applyFitButton"), Qt::LeftButton);
@@ -321,6 +324,19 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     // The fitted picture can be framed again, from the author's picture.
     EXPECT_TRUE(Part<QPushButton>("fitButton")->isVisibleTo(preview));
     EXPECT_TRUE(sink.shown.empty());
+
+    // On a tall strip a drag moves the frame down, or up, to the edge.
+    const std::string strip = (folder / "strip.jpg").string();
+    WriteFile(strip, Jpeg(300, 1200, {40, 40, 160}));
+    document->DropFiles(3, {strip});
+    Select(3);
+    QTest::mouseClick(Part<QPushButton>("fitButton"), Qt::LeftButton);
+    ASSERT_TRUE(preview->fitting());
+    drag({0, 2000});
+    EXPECT_EQ(crop->Rect().y, 1200 - crop->Rect().height);
+    drag({-50, -2000});
+    EXPECT_EQ(crop->Rect().y, 0);
+    EXPECT_EQ(crop->Rect().x, 0);
 }
 
 // The crop frame takes the picture's place, with its text and buttons where the pane's own

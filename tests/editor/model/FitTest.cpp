@@ -47,6 +47,11 @@ TEST(CropFrameTest, StaysInsideThePictureInItsShape) {
          [](wz::CropFrame& f) { f.ZoomAt(0.01, {50, 216}); }, {1000, 1750, 343, 500}},
         {"a portrait strip is covered by its width", 300, 2000, {0, 0, 0, 0},
          [](wz::CropFrame&) {}, {0, 781, 300, 438}},
+        // Shown at 0.216 pane pixels per source pixel: 20 down is 93 source pixels.
+        {"on a portrait strip a drag moves it down, not across", 300, 2000, {0, 0, 0, 0},
+         [](wz::CropFrame& f) { f.DragBy(10, 20); }, {0, 874, 300, 438}},
+        {"on a portrait strip a drag stops at the bottom edge", 300, 2000, {0, 0, 0, 0},
+         [](wz::CropFrame& f) { f.DragBy(0, 1000); }, {0, 1562, 300, 438}},
         {"a picture smaller than the game's", 100, 50, {10, 0, 34, 50},
          [](wz::CropFrame& f) { f.DragBy(-500, -500); }, {0, 0, 34, 50}},
     };
@@ -126,6 +131,40 @@ TEST_F(FitTest, AFittedPictureIsPendingAndSavedAsIs) {
     EXPECT_TRUE(Waiting().empty());
 }
 
+// A HEIC by its path, in a process that has read no HEIF file before, as a user's first drop.
+TEST_F(FitTest, AHeicPhotoIsFittedByItsPath) {
+    const std::string jpeg = Source("photo.jpg", JpegPicture(640, 480));
+    const std::string heic = (folder / "photo.heic").string();
+    ASSERT_EQ(RunShell("convert '" + jpeg + "' 'HEIC:" + heic + "'").status, 0);
+    update->DropFiles(4, {heic});
+    ASSERT_TRUE(update->FitPicture(4, {}));
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_EQ(lists().pictureFittedFrom[4], heic);
+    EXPECT_EQ(wz::CheckSlotBytes(SlotKind::Pictures, ReadFile(lists().picturePaths[4])), "");
+}
+
+// A fit again that cannot keep its picture (the temporary folder is gone) says so, and the
+// slot keeps the picture it had, which Save stores.
+TEST_F(FitTest, AFailedRefitKeepsTheEarlierPicture) {
+    const std::string photo = Source("photo.jpg", JpegPicture(640, 480));
+    update->DropFiles(2, {photo});
+    ASSERT_TRUE(update->FitPicture(2, {}));
+    const std::string fitted = lists().picturePaths[2];
+    const Bytes jpeg = ReadFile(fitted);
+    {
+        const wz::testkit::TmpdirOverride gone(temp.path() / "gone");
+        EXPECT_FALSE(update->FitPicture(2, {}));
+    }
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_NE(sink.shown[0].text.find("cannot be kept"), std::string::npos) << sink.shown[0].text;
+    EXPECT_EQ(lists().picturePaths[2], fitted);
+    EXPECT_EQ(Waiting(), std::vector<fs::path>{fitted});
+
+    update->SaveChanges();
+    EXPECT_NE(sink.shown.back().text.find("was updated"), std::string::npos);
+    EXPECT_EQ(ReadAssetFile(folder / "WinData.stg").at("Images/Love3"), jpeg);
+}
+
 // A fitted copy that is gone before Save (a cleaner of the temporary folder) stops the Save,
 // named as the tree names it; the asset file stays as it was.
 TEST_F(FitTest, ALostFittedCopyIsNamedByItsSource) {
@@ -169,9 +208,12 @@ TEST_F(FitTest, TheFittedFileGoesWithItsSlot) {
         EXPECT_TRUE(Waiting().empty());
         EXPECT_EQ(lists().pictureFittedFrom[0], "");
     }
-    // A drop on another slot keeps it; the end of the editor does not.
+    // Fitted again, the slot keeps one file; a drop on another slot keeps it; the end of the
+    // editor does not.
     update->DropFiles(0, {photo});
     ASSERT_TRUE(update->FitPicture(0, {}));
+    ASSERT_TRUE(update->FitPicture(0, {}));
+    EXPECT_EQ(Waiting(), std::vector<fs::path>{lists().picturePaths[0]});
     update->DropFiles(1, {other});
     EXPECT_EQ(Waiting().size(), 1u);
     update.reset();

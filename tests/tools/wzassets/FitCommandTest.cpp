@@ -5,6 +5,7 @@
 
 #include "ToolRun.h"
 
+#include <ChildProcess.h>
 #include <ScratchFolder.h>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -72,6 +74,10 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
     } cases[] = {
         {{"fit", photo, out}, 0, "296 x 432 JPEG"},
         {{"fit", photo, out, "--crop", "centre", "--quality", "70"}, 0, "296 x 432 JPEG"},
+        {{"fit", photo, out, "--crop", "center"}, 0, "296 x 432 JPEG"},
+        {{"fit", photo, out, "--crop", "344,48,296,432"}, 0, "296 x 432 JPEG"},
+        {{"fit", photo, out, "--crop", "345,48,296,432"}, 1, "does not lie inside"},
+        {{"fit", photo, out, "--crop", "344,49,296,432"}, 1, "does not lie inside"},
         {{"fit", photo, out, "--crop", "10,20,300,400"}, 0, "296 x 432 JPEG"},
         {{"fit", photo, out, "--crop", "600,0,100,100"}, 1, "does not lie inside"},
         {{"fit", photo, out, "--crop", "1,2,3"}, 2, "Usage: wzassets fit"},
@@ -95,6 +101,24 @@ TEST(FitCommand, WritesTheGamePictureOrRefusesWithOneLine) {
         }
     }
     EXPECT_EQ(ReadFile(photo), photoBytes) << "the input is never written over";
+
+    // Each option reaches the file: three qualities give three files, each larger than the
+    // last; either spelling of the centre gives the same file, and not the attention crop's.
+    const auto fitted = [&](std::vector<std::string> options) {
+        std::vector<std::string> args = {"fit", photo, out};
+        args.insert(args.end(), options.begin(), options.end());
+        EXPECT_EQ(Tool(args).code, 0);
+        return ReadFile(out);
+    };
+    const Bytes low = fitted({"--quality", "30"});
+    const Bytes usual = fitted({"--quality", "90"});
+    EXPECT_LT(low.size(), usual.size());
+    EXPECT_LT(usual.size(), fitted({"--quality", "100"}).size());
+    EXPECT_EQ(fitted({}), usual);
+    const Bytes centre = fitted({"--crop", "centre"});
+    EXPECT_EQ(fitted({"--crop", "center"}), centre);
+    EXPECT_NE(fitted({"--crop", "attention"}), centre);
+    fs::remove(out);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 3)
         << "no scratch file left";
 }
@@ -109,6 +133,12 @@ TEST(BuildFit, FitsEveryBackgroundThatIsNotAGamePictureAndNothingElse) {
     WriteFile(from / "Images/Win.jpeg", ready);
     WriteFile(from / "Images/Titles.jpg", titles);
     const std::string asset = (folder / "WinData.stg").string();
+
+    // Nothing to fit without a folder to take the pictures from: a usage error, no file.
+    const wztest::ToolRun nothing = Tool({"build", asset, "--fit"});
+    EXPECT_EQ(nothing.code, 2);
+    EXPECT_NE(nothing.err.find("Usage: wzassets build"), std::string::npos) << nothing.err;
+    EXPECT_FALSE(fs::exists(asset));
 
     const wztest::ToolRun built =
         Tool({"build", asset, "--from", from.string(), "--fit", "--quiet"});
@@ -137,6 +167,46 @@ TEST(BuildFit, FitsEveryBackgroundThatIsNotAGamePictureAndNothingElse) {
         << plain.err;
     ASSERT_EQ(Tool({"extract", asset, "Images/Love1", (folder / "love1").string()}).code, 0);
     EXPECT_EQ(ReadFile(folder / "love1"), ReadFile(from / "Images/Love1.png"));
+}
+
+// The program itself, started afresh for each picture, as a user runs it: the files it reads
+// by their path in a way of their own (HEIF and AVIF, whose loader is loaded only when one
+// comes; BMP, read by our own reader) are fitted, and a FIFO in the picture's place is refused
+// at once rather than waited on.
+TEST(FitCommand, TheProgramFitsEachFormatByPathAndRefusesAFifo) {
+    wz::testkit::ScratchFolder folder("wzfit");
+    const fs::path png = folder / "photo.png";
+    WriteFile(png, Picture(640, 480, ".png"));
+    // Made by another program, so that nothing here has loaded the HEIF module.
+    for (const char* type : {"HEIC", "AVIF", "BMP3"}) {
+        const std::string made = std::string(type) + ":" + (folder / "photo.").string() + type;
+        ASSERT_EQ(wz::testkit::RunProgram({"convert", png.string(), made}), 0) << type;
+    }
+    ASSERT_EQ(::mkfifo((folder / "fifo.jpg").c_str(), 0600), 0);
+    const fs::path out = folder / "out.jpg";
+    const struct {
+        const char* picture;
+        int code;
+        const char* said;
+    } rows[] = {
+        {"photo.HEIC", 0, "wrote "},
+        {"photo.AVIF", 0, "wrote "},
+        {"photo.BMP3", 0, "wrote "},
+        {"fifo.jpg", 1, "fifo.jpg: not a regular file"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.picture);
+        fs::remove(out);
+        std::string said;
+        // A hang is cut short, and then fails.
+        const int code = wz::testkit::RunProgram(
+            {"timeout", "60", "sh", "-c", "exec \"$0\" fit \"$1\" \"$2\" 2>&1",
+             WZ_BINARY_DIR "/bin/wzassets", (folder / r.picture).string(), out.string()},
+            &said);
+        EXPECT_EQ(code, r.code) << said;
+        EXPECT_NE(said.find(r.said), std::string::npos) << said;
+        EXPECT_EQ(r.code == 0, IsGamePicture(out));
+    }
 }
 
 } // namespace
