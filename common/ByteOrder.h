@@ -35,6 +35,10 @@ inline void Store64(std::uint8_t* p, std::uint64_t v) {
 inline std::uint16_t LoadBig16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
 }
+inline std::uint32_t LoadBig24(const std::uint8_t* p) {
+    return (static_cast<std::uint32_t>(p[0]) << 16) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           p[2];
+}
 inline std::uint32_t LoadBig32(const std::uint8_t* p) {
     return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
            (static_cast<std::uint32_t>(p[2]) << 8) | p[3];

@@ -3,6 +3,7 @@
 #include "CfbErrors.h"
 #include "CfbFileIo.h"
 #include "CfbFormat.h"
+#include "ElementNames.h"
 
 #include <algorithm>
 #include <map>
@@ -12,10 +13,6 @@
 namespace cfb {
 
 namespace {
-
-std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
-    return (a + b - 1) / b;
-}
 
 std::string Num(std::uint64_t v) {
     return std::to_string(v);
@@ -621,33 +618,6 @@ CheckReport Checker::Run() {
 }
 
 } // namespace
-
-std::string NameToUtf8(std::u16string_view name) {
-    std::string out;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        std::uint32_t c = name[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < name.size() && name[i + 1] >= 0xDC00 &&
-            name[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (name[++i] - 0xDC00);
-        }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
 
 CheckReport CheckImage(std::span<const std::uint8_t> bytes) {
     try {

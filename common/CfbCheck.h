@@ -33,9 +33,6 @@ struct CheckReport {
     std::map<std::string, std::string> streamChains;
 };
 
-// A name as UTF-8, surrogate pairs joined: the spelling of the paths in a report.
-std::string NameToUtf8(std::u16string_view name);
-
 // Checks the bytes of a whole file.
 CheckReport CheckImage(std::span<const std::uint8_t> bytes);
 // Checks the file (sharing it with other readers), reading only its header and the sectors of

@@ -14,10 +14,6 @@ namespace cfb {
 
 namespace {
 
-std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
-    return (a + b - 1) / b;
-}
-
 constexpr std::size_t kCopyChunk = 1u << 20;
 
 // Sequential writer over the destination file, in large blocks.

@@ -27,6 +27,12 @@ inline constexpr std::uint32_t kMiniSectorSize = 64;
 inline constexpr std::uint32_t kMiniStreamCutoff = 4096;
 inline constexpr std::uint32_t kMaxNameUnits = 31;
 
+// How many units of b it takes to hold a: sectors for a stream's bytes, table sectors for
+// their entries.
+constexpr std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
+    return (a + b - 1) / b;
+}
+
 inline constexpr std::array<std::uint8_t, 8> kSignature = {0xD0, 0xCF, 0x11, 0xE0,
                                                            0xA1, 0xB1, 0x1A, 0xE1};
 

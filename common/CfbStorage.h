@@ -100,7 +100,6 @@ public:
     // Writes at the current position, growing the stream as needed, and moves it on.
     int Write(const void* bytes, std::uint32_t length, std::uint32_t* bytesWritten);
     int Seek(std::uint64_t position);
-    std::uint64_t Position() const { return position_; }
     int GetSize(std::uint64_t& size) const;
 
 private:

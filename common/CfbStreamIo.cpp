@@ -12,10 +12,6 @@ namespace cfb {
 
 namespace {
 
-std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {
-    return (a + b - 1) / b;
-}
-
 // Largest stream this engine writes; the file as a whole stays under 2 GiB anyway.
 constexpr std::uint64_t kMaxStreamSize = 0x7FFFFFFFu;
 

@@ -9,6 +9,11 @@
 // a whole new directory chain, switched over by the header). Sectors given up by the change
 // are marked free only after that. A write that fails leaves the file as it was before the
 // change, apart from sectors that nothing points at; this object then refuses further work.
+//
+// The class is defined over several files, one step each: opening and the elements here
+// (CompoundFile.cpp), loading and the check before the first change (CfbLoad.cpp), finding
+// room (CfbAllocate.cpp), writing the tables back (CfbFlush.cpp), stream contents
+// (CfbStreamIo.cpp) and the whole-tree copy (CfbCopy.cpp).
 
 #include "CfbAllocationTable.h"
 #include "CfbDirectory.h"
@@ -41,7 +46,6 @@ public:
 
     bool Writable() const { return writable_; }
     bool Broken() const { return broken_; }
-    const Header& FileHeader() const { return header_; }
     const Directory& Dir() const { return dir_; }
     std::uint32_t SectorSize() const { return sectorSize_; }
 

@@ -2,15 +2,12 @@
 
 #include "BitmapInfo.h"
 
-#include <cstring>
-
 namespace wz {
 
 bool CheckBitmapLayout(const std::uint8_t* data, std::size_t size, BitmapLayout& layout) {
     if (data == nullptr || size < sizeof(BitmapInfoHeader))
         return false;
-    BitmapInfoHeader h;
-    std::memcpy(&h, data, sizeof h);
+    const BitmapInfoHeader h = LoadBitmapInfoHeader(data);
     if (h.biSize < sizeof(BitmapInfoHeader) || h.biSize > size)
         return false;
     if (h.biWidth < 1 || h.biWidth > kMaxBitmapSide || h.biHeight < 1 ||

@@ -5,8 +5,6 @@
 #include "BitmapInfo.h"
 #include "BitmapLayout.h"
 
-#include <cstring>
-
 namespace wz::media {
 
 namespace {
@@ -26,8 +24,7 @@ std::string DecodeBitmap(std::span<const std::uint8_t> file, std::uint64_t maxPi
         return "BMP file is damaged or of a kind this program does not read (only uncompressed "
                "24-bit and 8-bit files)";
     const std::uint8_t* data = file.data() + kFileHeaderSize;
-    BitmapInfoHeader header;
-    std::memcpy(&header, data, sizeof header);
+    const BitmapInfoHeader header = LoadBitmapInfoHeader(data);
     const int width = header.biWidth;
     const int height = header.biHeight;
     if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > maxPixels)

@@ -24,7 +24,7 @@ bool JpegDecoder::ReadInfo(std::span<const std::uint8_t> bytes) {
     const int described =
         GetJpgInfo(record_, bytes.data(), static_cast<unsigned int>(bytes.size()));
     // The header is read even on failure: the library leaves it zeroed apart from biSize.
-    std::memcpy(&header_, record_, sizeof header_);
+    header_ = LoadBitmapInfoHeader(record_);
     if (described == 0)
         return Refuse(g_strJpgMessage);
     message_.clear();

@@ -2,6 +2,7 @@
 
 #include "ByteOrder.h"
 #include "JpegDecoder.h"
+#include "MidiReader.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,89 +19,44 @@ bool Tag(const std::uint8_t* p, const char* tag) {
     return std::memcmp(p, tag, 4) == 0;
 }
 
-// Reads through one MIDI track chunk.
-class TrackReader {
-public:
-    TrackReader(const std::uint8_t* data, std::size_t size) : p_(data), end_(data + size) {}
-
-    bool AtEnd() const { return p_ >= end_; }
-
-    bool Byte(std::uint8_t& b) {
-        if (p_ >= end_) {
-            return false;
-        }
-        b = *p_++;
-        return true;
-    }
-
-    // A variable-length quantity: at most four bytes, seven bits each.
-    bool VarLen(std::uint32_t& value) {
-        value = 0;
-        for (int i = 0; i < 4; ++i) {
-            std::uint8_t b;
-            if (!Byte(b)) {
-                return false;
-            }
-            value = (value << 7) | (b & 0x7F);
-            if ((b & 0x80) == 0) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    bool Skip(std::uint32_t n) {
-        if (static_cast<std::size_t>(end_ - p_) < n) {
-            return false;
-        }
-        p_ += n;
-        return true;
-    }
-
-    const std::uint8_t* Here() const { return p_; }
-
-private:
-    const std::uint8_t* p_;
-    const std::uint8_t* end_;
-};
-
-std::string CheckTrack(const std::uint8_t* data, std::size_t size, int index, MidiInfo& info,
+std::string CheckTrack(std::span<const std::uint8_t> chunk, int index, MidiInfo& info,
                        std::map<std::uint64_t, std::uint32_t>& tempos) {
     const std::string where = "track " + std::to_string(index + 1) + ": ";
-    TrackReader r(data, size);
+    MidiChunkReader r(chunk);
     std::uint64_t tick = 0;
     std::uint8_t running = 0;
     while (!r.AtEnd()) {
-        std::uint32_t delta;
-        if (!r.VarLen(delta)) {
+        const auto delta = r.VarLen();
+        if (!delta) {
             return where + "bad or cut-off delta time";
         }
-        tick += delta;
-        std::uint8_t status;
-        if (!r.Byte(status)) {
+        tick += *delta;
+        const auto read = r.Byte();
+        if (!read) {
             return where + "event cut off";
         }
+        std::uint8_t status = *read;
         if (status == 0xFF) {
-            std::uint8_t type;
-            std::uint32_t length;
-            if (!r.Byte(type) || !r.VarLen(length)) {
+            const auto type = r.Byte();
+            const auto length = type ? r.VarLen() : std::nullopt;
+            if (!length) {
                 return where + "meta event cut off";
             }
-            const std::uint8_t* body = r.Here();
-            if (!r.Skip(length)) {
+            const std::uint8_t* body = r.Rest().data();
+            if (!r.Skip(*length)) {
                 return where + "meta event runs past the end of the track";
             }
-            if (type == 0x51) {
-                if (length != 3) {
+            if (*type == 0x51) {
+                if (*length != 3) {
                     return where + "tempo event of the wrong length";
                 }
-                std::uint32_t us = (body[0] << 16) | (body[1] << 8) | body[2];
+                const std::uint32_t us = LoadBig24(body);
                 if (us == 0) {
                     return where + "tempo of zero";
                 }
                 tempos[tick] = us;
             }
-            if (type == 0x2F) {
+            if (*type == 0x2F) {
                 info.lengthTicks = std::max(info.lengthTicks, tick);
                 return {};
             }
@@ -108,8 +64,8 @@ std::string CheckTrack(const std::uint8_t* data, std::size_t size, int index, Mi
             continue;
         }
         if (status == 0xF0 || status == 0xF7) {
-            std::uint32_t length;
-            if (!r.VarLen(length) || !r.Skip(length)) {
+            const auto length = r.VarLen();
+            if (!length || !r.Skip(*length)) {
                 return where + "system exclusive event runs past the end of the track";
             }
             running = 0;
@@ -127,14 +83,20 @@ std::string CheckTrack(const std::uint8_t* data, std::size_t size, int index, Mi
             status = running;
         } else {
             running = status;
-            if (!r.Byte(first)) {
+            const auto data = r.Byte();
+            if (!data) {
                 return where + "channel event cut off";
             }
+            first = *data;
         }
         std::uint8_t second = 0;
         const std::uint8_t kind = status & 0xF0;
-        if (kind != 0xC0 && kind != 0xD0 && !r.Byte(second)) {
-            return where + "channel event cut off";
+        if (kind != 0xC0 && kind != 0xD0) {
+            const auto data = r.Byte();
+            if (!data) {
+                return where + "channel event cut off";
+            }
+            second = *data;
         }
         if ((first | second) & 0x80) {
             return where + "channel event with a data byte above 127";
@@ -298,7 +260,7 @@ std::string CheckMidi(std::span<const std::uint8_t> bytes, MidiInfo& info) {
             return "MIDI chunk runs past the end of the file";
         }
         if (Tag(chunk, "MTrk")) {
-            std::string problem = CheckTrack(chunk + 8, size, info.tracks, info, tempos);
+            std::string problem = CheckTrack({chunk + 8, size}, info.tracks, info, tempos);
             if (!problem.empty()) {
                 return problem;
             }

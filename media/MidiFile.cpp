@@ -1,5 +1,8 @@
 #include "MidiFile.h"
 
+#include "ByteOrder.h"
+#include "MidiReader.h"
+
 #include <algorithm>
 #include <limits>
 #include <optional>
@@ -8,60 +11,6 @@
 
 namespace wz {
 namespace {
-
-// Reads the bytes of one chunk; every read stays inside [pos, end).
-class ChunkReader {
-public:
-    ChunkReader(std::span<const std::uint8_t> bytes, std::size_t pos, std::size_t end)
-        : bytes_(bytes), pos_(pos), end_(end) {}
-
-    bool AtEnd() const { return pos_ >= end_; }
-
-    std::optional<std::uint8_t> Byte() {
-        if (pos_ >= end_) {
-            return std::nullopt;
-        }
-        return bytes_[pos_++];
-    }
-
-    // A variable-length quantity of at most four bytes, as the player reads it.
-    std::optional<std::uint32_t> VarLen() {
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            auto c = Byte();
-            if (!c) {
-                return std::nullopt;
-            }
-            value = (value << 7) | (*c & 0x7Fu);
-            if ((*c & 0x80u) == 0) {
-                return value;
-            }
-        }
-        return std::nullopt;
-    }
-
-    bool Skip(std::uint32_t count) {
-        if (count > end_ - pos_) {
-            return false;
-        }
-        pos_ += count;
-        return true;
-    }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t pos_;
-    std::size_t end_;
-};
-
-std::uint32_t BigEndian32(std::span<const std::uint8_t> bytes, std::size_t pos) {
-    return (std::uint32_t{bytes[pos]} << 24) | (std::uint32_t{bytes[pos + 1]} << 16) |
-           (std::uint32_t{bytes[pos + 2]} << 8) | std::uint32_t{bytes[pos + 3]};
-}
-
-std::uint16_t BigEndian16(std::span<const std::uint8_t> bytes, std::size_t pos) {
-    return static_cast<std::uint16_t>((bytes[pos] << 8) | bytes[pos + 1]);
-}
 
 // Meta events whose data the player insists on a fixed length for.
 std::optional<std::uint32_t> RequiredMetaLength(std::uint8_t type) {
@@ -87,7 +36,7 @@ int ChannelMessageDataBytes(std::uint8_t status) {
 }
 
 // Walks the events of one track; returns its length in ticks or sets error.
-std::optional<std::int64_t> CheckTrack(ChunkReader& reader, bool chunkComplete,
+std::optional<std::int64_t> CheckTrack(MidiChunkReader& reader, bool chunkComplete,
                                        std::string& error) {
     std::int64_t ticks = 0;
     // The status a data byte continues; 0, which no status byte is, for none.
@@ -180,13 +129,13 @@ MidiFileCheck CheckMidiFile(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < kHeaderSize) {
         return Fail("shorter than a MIDI header");
     }
-    if (BigEndian32(bytes, 0) != 0x4D546864 /* MThd */ || BigEndian32(bytes, 4) != 6) {
+    if (LoadBig32(bytes.data()) != 0x4D546864 /* MThd */ || LoadBig32(bytes.data() + 4) != 6) {
         return Fail("no MIDI header");
     }
     MidiFileInfo info;
-    info.format = BigEndian16(bytes, 8);
-    info.trackCount = BigEndian16(bytes, 10);
-    const std::uint16_t division = BigEndian16(bytes, 12);
+    info.format = LoadBig16(bytes.data() + 8);
+    info.trackCount = LoadBig16(bytes.data() + 10);
+    const std::uint16_t division = LoadBig16(bytes.data() + 12);
     if (info.format > 2) {
         return Fail("unknown MIDI format");
     }
@@ -204,8 +153,8 @@ MidiFileCheck CheckMidiFile(std::span<const std::uint8_t> bytes) {
         if (bytes.size() - pos < 8) {
             return Fail("file ends before all its tracks");
         }
-        const std::uint32_t id = BigEndian32(bytes, pos);
-        const std::uint32_t length = BigEndian32(bytes, pos + 4);
+        const std::uint32_t id = LoadBig32(bytes.data() + pos);
+        const std::uint32_t length = LoadBig32(bytes.data() + pos + 4);
         pos += 8;
         const std::size_t available = bytes.size() - pos;
         if (id != 0x4D54726B /* MTrk */) {
@@ -217,7 +166,7 @@ MidiFileCheck CheckMidiFile(std::span<const std::uint8_t> bytes) {
         }
         const bool complete = length <= available;
         const std::size_t end = pos + (complete ? length : available);
-        ChunkReader reader(bytes, pos, end);
+        MidiChunkReader reader(bytes.subspan(pos, end - pos));
         std::string error;
         auto ticks = CheckTrack(reader, complete, error);
         if (!ticks) {

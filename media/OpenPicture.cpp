@@ -2,6 +2,7 @@
 
 #include "FitPicture.h"
 #include "PictureLibrary.h"
+#include "WholeFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,18 +36,9 @@ bool LooksLikeMediaFile(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= 8 && std::memcmp(bytes.data() + 4, "ftyp", 4) == 0;
 }
 
-std::string ReadWholeFile(int fd, off_t size, std::vector<std::uint8_t>& file) {
-    file.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < file.size()) {
-        const ssize_t got =
-            ::pread(fd, file.data() + done, file.size() - done, static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return "cannot read the picture";
-        done += static_cast<std::size_t>(got);
-    }
+std::string ReadPictureFile(int fd, off_t maxBytes, std::vector<std::uint8_t>& file) {
+    if (!ReadWholeFile(fd, static_cast<std::uint64_t>(maxBytes), file))
+        return "cannot read the picture";
     return {};
 }
 
@@ -78,7 +70,7 @@ std::string OpenPicture::Open(const std::string& path) {
         if (LooksLikeBitmap(start)) {
             problem = ReadBitmapFile(fd, st.st_size);
         } else if (LooksLikeJpeg(start) && st.st_size <= kMaxJpegFileBytes) {
-            problem = ReadWholeFile(fd, st.st_size, file_);
+            problem = ReadPictureFile(fd, kMaxJpegFileBytes, file_);
             jpeg_ = file_;
         } else {
             if (LooksLikeMediaFile(start))
@@ -156,7 +148,7 @@ std::string OpenPicture::ReadBitmapFile(int fd, off_t size) {
     if (size > kMaxBitmapFileBytes)
         return "BMP file is larger than this program reads";
     std::vector<std::uint8_t> file;
-    std::string problem = ReadWholeFile(fd, size, file);
+    std::string problem = ReadPictureFile(fd, kMaxBitmapFileBytes, file);
     return problem.empty() ? OpenBitmap(file) : problem;
 }
 

@@ -134,12 +134,12 @@ void BM_StartupToFirstTitleFrame(benchmark::State& state) {
         state.SkipWithError("no default asset file");
         return;
     }
-    fs::copy_file(kAssetFile, folder / "WinData.stg");
+    fs::copy_file(kAssetFile, folder / wz::kAssetFileName);
     ::setenv("TMPDIR", folder.c_str(), 1);
     Quiet quiet;
     wz::NoDialogs dialogs;
     wz::GameProgramSetup setup;
-    setup.assetFile = folder / "WinData.stg";
+    setup.assetFile = folder / wz::kAssetFileName;
     setup.settingsFile = folder / "WinZolvik.cfg";
     using Clock = std::chrono::steady_clock;
     double startupSeconds = 0;

@@ -9,6 +9,7 @@
 #include "CWZolvikCreatorView.h"
 #include "CfbStorage.h"
 #include "DefaultContent.h"
+#include "LevelNames.h"
 #include "MidiFile.h"
 #include "PreviewDock.h"
 #include "SlotPreview.h"
@@ -81,7 +82,7 @@ public:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                            QString::fromStdString(folder_.string()));
         fs::current_path(folder_);
-        ok_ = MakeAssetFile(folder_ / "WinData.stg");
+        ok_ = MakeAssetFile(folder_ / wz::kAssetFileName);
         document = std::make_unique<CWZolvikCreatorDoc>(sink);
         frame = std::make_unique<CMainFrame>(sink);
         view = new CWZolvikCreatorView(*document, sink, frame.get());

@@ -87,7 +87,6 @@ public:
     // last; false stops. The pictures that could not be fitted are named in one message.
     using FitProgress = std::function<bool(int done, int total)>;
     void FitAllPictures(const FitProgress& progress = {});
-    const FittedFiles& fittedFiles() const { return fitted_; }
 
     // Save and Try in Game's pack (AssetUpdateSave.cpp).
 

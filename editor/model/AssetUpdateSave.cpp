@@ -5,6 +5,7 @@
 #include "CfbStorage.h"
 #include "CompoundStorage.h"
 #include "EditorTexts.h"
+#include "ElementNames.h"
 #include "SlotChecks.h"
 #include "SourceFile.h"
 #include "TempFiles.h"
@@ -18,11 +19,6 @@ namespace wz {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Stream names are plain ASCII; each byte becomes one UTF-16 unit.
-std::u16string Widen(const std::string& name) {
-    return std::u16string(name.begin(), name.end());
-}
 
 // Removes the file the editor wrote, and never whatever else has taken its name since.
 void RemoveRegularFile(const fs::path& file) {
@@ -89,7 +85,8 @@ bool AssetUpdate::ReadSources(std::vector<PendingStream>& pending) {
                     continue;
                 }
                 current = lists_.PendingName(kind, i);
-                PendingStream stream{list.storageName, Widen(list.streamNames[i]), {}, kind, i};
+                PendingStream stream{
+                    list.storageName, cfb::NameFromUtf8(list.streamNames[i]), {}, kind, i};
                 std::string reason;
                 if (!ReadSource(list.paths[i], stream.bytes, reason)) {
                     ShowFailure(FillPlaceholders(kSourceMessage, current), reason);

@@ -22,9 +22,6 @@ struct PaneRect {
     double y = 0;
     double width = 0;
     double height = 0;
-    bool Contains(PanePoint p) const {
-        return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height;
-    }
 };
 
 class CropFrame {
@@ -48,7 +45,6 @@ public:
     // Another pane size: the frame stays on the same part of the picture.
     void ResizePane(int paneWidth, int paneHeight);
 
-    double MaxWidth() const { return maxWidth_; }
     double MinWidth() const { return maxWidth_ / 8; }
 
 private:

@@ -136,14 +136,4 @@ inline constexpr std::array<KeyBinding, 20> kKeys = {{
     {"Ctrl+R", ID_FILE_RESTORE}, {"Ctrl+F5", ID_VIEW_TRY},
 }};
 
-// The prompt of a command, or an empty text for one without.
-constexpr std::string_view CommandPrompt(int id) {
-    for (const CommandText& c : kCommandTexts) {
-        if (c.id == id) {
-            return c.prompt;
-        }
-    }
-    return {};
-}
-
 } // namespace wz

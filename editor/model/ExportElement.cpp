@@ -4,6 +4,7 @@
 #include "CfbErrors.h"
 #include "CompoundStorage.h"
 #include "EditorTexts.h"
+#include "ElementNames.h"
 #include "OutputFile.h"
 
 namespace wz {
@@ -11,10 +12,6 @@ namespace wz {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::u16string Utf16(std::string_view ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
 
 // The first fault the structural check finds in the element's chain (a small element's
 // includes the mini stream's), or why the file could not be checked; empty when the chain is
@@ -52,8 +49,9 @@ bool ReadStoredElement(const fs::path& assetFile, const SlotLists& lists, SlotKi
     const std::string storageName = path.substr(0, path.find('/'));
     const std::string streamName = path.substr(path.find('/') + 1);
     CompoundStorage file;
-    if (!file.Open(assetFile, true, false) || !file.OpenStorage(Utf16(storageName), true) ||
-        !file.ReadWholeStream(Utf16(streamName), bytes)) {
+    if (!file.Open(assetFile, true, false) ||
+        !file.OpenStorage(cfb::NameFromUtf8(storageName), true) ||
+        !file.ReadWholeStream(cfb::NameFromUtf8(streamName), bytes)) {
         // The check says better what is wrong with the element, when it finds it.
         const int result = file.result();
         file.CloseAll();

@@ -1,6 +1,7 @@
 #include "SlotPreview.h"
 
 #include "CompoundStorage.h"
+#include "ElementNames.h"
 #include "LevelNames.h"
 #include "MediaChecks.h"
 #include "SourceFile.h"
@@ -15,18 +16,6 @@
 namespace wz {
 
 namespace {
-
-std::u16string Wide(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
-std::string Narrow(std::u16string_view ascii) {
-    std::string out;
-    for (const char16_t c : ascii) {
-        out.push_back(static_cast<char>(c));
-    }
-    return out;
-}
 
 void ReadPendingFile(const std::string& path, SlotBytes& out) {
     std::error_code error;
@@ -80,8 +69,8 @@ SlotBytes ReadSlotBytes(const SlotLists& lists, SlotKind kind, int slot,
     const std::string& stream =
         (pictures ? lists.pictureStreamNames : lists.musicStreamNames)[slot];
     out.origin = PreviewOrigin::AssetFile;
-    out.where = assetFile.filename().string() + ": " + Narrow(storage) + "/" + stream;
-    ReadAssetStream(assetFile, storage, Wide(stream), out);
+    out.where = assetFile.filename().string() + ": " + cfb::NameToUtf8(storage) + "/" + stream;
+    ReadAssetStream(assetFile, storage, cfb::NameFromUtf8(stream), out);
     return out;
 }
 

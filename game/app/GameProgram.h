@@ -14,6 +14,7 @@
 #include "GameFlow.h"
 #include "GameState.h"
 #include "GameWindow.h"
+#include "LevelNames.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -27,9 +28,9 @@ class GameDialogs;
 class MessageBoxSink;
 
 struct GameProgramSetup {
-    std::filesystem::path assetFile = "WinData.stg";
+    std::filesystem::path assetFile = kAssetFileName;
     // The asset file's name in the messages: "WinData.stg", or the pack's name.
-    std::string assetName = "WinData.stg";
+    std::string assetName = std::string(kAssetFileName);
     // The settings stay the player's whatever asset file is played.
     std::filesystem::path settingsFile = "WinZolvik.cfg";
     // A level from 1 to 20 starts a game at once there; 0 shows the title screen.
@@ -58,7 +59,6 @@ public:
     GameState& State() { return state_; }
     AssetLoader& Assets() { return assets_; }
     GameWindow* Window() { return window_.get(); }
-    GameFlow* Flow() { return flow_.get(); }
 
 private:
     GameProgramSetup setup_;

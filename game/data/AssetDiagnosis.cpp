@@ -1,22 +1,11 @@
 #include "AssetDiagnosis.h"
 
 #include "CfbErrors.h"
+#include "ElementNames.h"
 
 #include <system_error>
 
 namespace wz {
-namespace {
-
-// Element names are ASCII; anything else shows as "?".
-std::string Narrow(std::u16string_view name) {
-    std::string narrow;
-    for (const char16_t c : name) {
-        narrow += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
-    }
-    return narrow;
-}
-
-} // namespace
 
 std::string DescribeAssetFailure(const std::filesystem::path& file, std::u16string_view storage,
                                  std::u16string_view stream, const CompoundStorage& reader) {
@@ -28,10 +17,10 @@ std::string DescribeAssetFailure(const std::filesystem::path& file, std::u16stri
     std::string element;
     std::string reason = cfb::ErrorText(reader.result());
     if (reader.Root() != nullptr) {
-        element = Narrow(storage);
+        element = cfb::NameToUtf8(storage);
         if (reader.StorageOpen()) {
             element += '/';
-            element += Narrow(stream);
+            element += cfb::NameToUtf8(stream);
             // The stream was found and read, or found too large to read at once: what failed
             // was holding it whole in memory.
             if (reader.result() == cfb::kOk || reader.result() == cfb::kErrNoMemory) {

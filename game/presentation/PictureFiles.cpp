@@ -7,8 +7,8 @@
 
 #include <MessageBox.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -76,8 +76,10 @@ void Picture::ReadBitmapFile(const std::string& path, MessageBoxSink* messages) 
     // buffer. The layout check saw at least a header and a 4-byte row, so the 44 bytes of info
     // are there. The file header's pixel-offset field is not consulted: the pixels follow the
     // colour table directly.
-    BitmapInfo fileInfo;
-    std::memcpy(&fileInfo, buffer.Data(), sizeof fileInfo);
+    BitmapInfo fileInfo{};
+    fileInfo.bmiHeader = LoadBitmapInfoHeader(buffer.Data());
+    std::copy_n(buffer.Data() + sizeof(BitmapInfoHeader), sizeof fileInfo.bmiColors,
+                fileInfo.bmiColors);
     if (fileInfo.bmiHeader.biClrUsed == 0)
         fileInfo.bmiHeader.biClrUsed = ColourCountOf(fileInfo.bmiHeader);
     info = fileInfo;

@@ -5,12 +5,10 @@
 #include "DefaultContent.h"
 #include "FitCommand.h"
 #include "OutputFile.h"
+#include "WholeFile.h"
 #include "WzAssets.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -23,37 +21,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using FileCloser = int (*)(std::FILE*);
-
 bool ReadFile(const fs::path& path, std::vector<std::uint8_t>& bytes, std::string& error) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        error = "cannot read " + path.string() + ": not a regular file";
-        return false;
-    }
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec) {
-        error = "cannot read " + path.string() + ": " + ec.message();
-        return false;
-    }
-    if (size > kMaxSourceBytes) {
+    const WholeFileRead read = ReadWholeFile(path, kMaxSourceBytes, bytes);
+    if (read.fault == WholeFileFault::TooLarge) {
         error = "cannot use " + path.string() + ": larger than " +
                 std::to_string(kMaxSourceBytes >> 20) + " MiB";
-        return false;
+    } else if (!read) {
+        error = "cannot read " + path.string() + ": " + read.Reason();
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        error = "cannot read " + path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.resize(static_cast<std::size_t>(size));
-    const std::size_t got = size == 0 ? 0 : std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (got != bytes.size() || std::ferror(file.get()) != 0) {
-        error = "cannot read " + path.string() + ": " +
-                (std::ferror(file.get()) != 0 ? std::strerror(errno) : "it changed while read");
-        return false;
-    }
-    return true;
+    return static_cast<bool>(read);
 }
 
 // The files of DIR/<storage> by the name before their extension. Two files for one element
@@ -71,7 +47,7 @@ bool FindSources(const fs::path& from,
         known[{std::u16string(e.storage), std::u16string(e.name)}] = true;
     }
     for (const auto& storage : {u"Images", u"Sound", u"Music"}) {
-        const fs::path folder = from / ToUtf8(storage);
+        const fs::path folder = from / cfb::NameToUtf8(storage);
         if (!fs::is_directory(folder, ec)) {
             continue;
         }
@@ -85,15 +61,17 @@ bool FindSources(const fs::path& from,
         }
         std::sort(files.begin(), files.end());
         for (const fs::path& file : files) {
-            const auto key = std::pair{std::u16string(storage), FromUtf8(file.stem().string())};
+            const auto key =
+                std::pair{std::u16string(storage), cfb::NameFromUtf8(file.stem().string())};
             if (!file.has_extension() || !known.count(key)) {
                 ignored.push_back(file);
                 continue;
             }
             auto [it, inserted] = found.emplace(key, file);
             if (!inserted) {
-                error = "two files for " + ToUtf8(storage) + "/" + ToUtf8(key.second) + ": " +
-                        it->second.string() + " and " + file.string();
+                error = "two files for " + cfb::NameToUtf8(storage) + "/" +
+                        cfb::NameToUtf8(key.second) + ": " + it->second.string() + " and " +
+                        file.string();
                 return false;
             }
         }
@@ -139,7 +117,8 @@ bool WriteTree(const fs::path& path, const std::vector<BuiltElement>& elements,
             storage.reset();
             rc = root->CreateStorage(e.storage, kWrite, storage);
             if (rc != cfb::kOk) {
-                error = "cannot create the storage " + ToUtf8(e.storage) + ": " + Describe(rc);
+                error =
+                    "cannot create the storage " + cfb::NameToUtf8(e.storage) + ": " + Describe(rc);
                 return false;
             }
             current = e.storage;
@@ -155,8 +134,8 @@ bool WriteTree(const fs::path& path, const std::vector<BuiltElement>& elements,
             }
         }
         if (rc != cfb::kOk) {
-            error =
-                "cannot write " + ToUtf8(e.storage) + "/" + ToUtf8(e.name) + ": " + Describe(rc);
+            error = "cannot write " + cfb::NameToUtf8(e.storage) + "/" + cfb::NameToUtf8(e.name) +
+                    ": " + Describe(rc);
             return false;
         }
     }
@@ -204,8 +183,8 @@ bool CollectElements(const std::optional<fs::path>& from, std::vector<BuiltEleme
     Generate(elements, generated);
     for (std::size_t i : generated) {
         if (elements[i].bytes.empty()) {
-            error =
-                "cannot generate " + ToUtf8(elements[i].storage) + "/" + ToUtf8(elements[i].name);
+            error = "cannot generate " + cfb::NameToUtf8(elements[i].storage) + "/" +
+                    cfb::NameToUtf8(elements[i].name);
             return false;
         }
     }
@@ -279,7 +258,8 @@ int RunBuild(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::size_t taken = 0;
     for (const BuiltElement& e : elements) {
         if (!quiet) {
-            out << ToUtf8(e.storage) << "/" << ToUtf8(e.name) << "\t" << e.bytes.size() << "\t"
+            out << cfb::NameToUtf8(e.storage) << "/" << cfb::NameToUtf8(e.name) << "\t"
+                << e.bytes.size() << "\t"
                 << (e.source.empty() ? std::string("generated") : e.source.string()) << "\n";
         }
         total += e.bytes.size();

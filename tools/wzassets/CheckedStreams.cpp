@@ -15,7 +15,7 @@ int OpenStreamAt(cfb::Storage& root, std::string_view path, std::shared_ptr<cfb:
     std::vector<std::u16string> parts;
     for (std::size_t at = 0; at <= path.size();) {
         const std::size_t slash = std::min(path.find('/', at), path.size());
-        parts.push_back(FromUtf8(path.substr(at, slash - at)));
+        parts.push_back(cfb::NameFromUtf8(path.substr(at, slash - at)));
         at = slash + 1;
     }
     std::shared_ptr<cfb::Storage> storage;

@@ -55,12 +55,12 @@ void CheckGameElements(const std::filesystem::path& file, std::vector<std::strin
     std::u16string_view open;
     bool storageOpen = false;
     for (const content::AssetElement& e : content::AssetElements()) {
-        const std::string path = ToUtf8(e.storage) + "/" + ToUtf8(e.name);
+        const std::string path = cfb::NameToUtf8(e.storage) + "/" + cfb::NameToUtf8(e.name);
         if (e.storage != open) {
             open = e.storage;
             storageOpen = storage.OpenStorage(e.storage, true);
             if (!storageOpen) {
-                problems.push_back(ToUtf8(e.storage) + ": missing");
+                problems.push_back(cfb::NameToUtf8(e.storage) + ": missing");
             }
         }
         if (!storageOpen) {

@@ -114,9 +114,9 @@ bool FitBackgrounds(std::vector<BuiltElement>& elements, std::ostream& out, std:
             error = "cannot fit " + e.source.string() + ": " + problem;
             return false;
         }
-        out << "fitted " << e.source.string() << " as " << ToUtf8(e.storage) << "/"
-            << ToUtf8(e.name) << ": " << kFrameWidth << " x " << kFrameHeight << ", " << jpeg.size()
-            << " bytes\n";
+        out << "fitted " << e.source.string() << " as " << cfb::NameToUtf8(e.storage) << "/"
+            << cfb::NameToUtf8(e.name) << ": " << kFrameWidth << " x " << kFrameHeight << ", "
+            << jpeg.size() << " bytes\n";
         e.bytes = std::move(jpeg);
     }
     return true;

@@ -32,7 +32,7 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             return Fail(err, file, cfb::ErrorText(r));
         }
         for (const cfb::ElementInfo& child : children) {
-            const std::string path = p.prefix + ToUtf8(child.name);
+            const std::string path = p.prefix + cfb::NameToUtf8(child.name);
             if (!child.isStorage) {
                 lines.push_back(path + "\t" + std::to_string(child.size));
                 continue;

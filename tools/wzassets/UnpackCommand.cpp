@@ -30,7 +30,7 @@ const char* ExtensionOf(std::u16string_view storage) {
 
 // Where the element's file goes below DIR.
 fs::path TargetOf(const fs::path& folder, const content::AssetElement& e) {
-    return folder / ToUtf8(e.storage) / (ToUtf8(e.name) + ExtensionOf(e.storage));
+    return folder / cfb::NameToUtf8(e.storage) / (cfb::NameToUtf8(e.name) + ExtensionOf(e.storage));
 }
 
 // A name fit for a message: control characters (such as the 0x01 that some writers start the
@@ -54,15 +54,15 @@ std::string Shown(const std::string& path) {
 int FindLeftOut(cfb::Storage& root, std::vector<std::string>& leftOut) {
     std::set<std::string> wanted;
     for (const content::AssetElement& e : content::AssetElements()) {
-        wanted.insert(ToUtf8(e.storage) + "/");
-        wanted.insert(ToUtf8(e.storage) + "/" + ToUtf8(e.name));
+        wanted.insert(cfb::NameToUtf8(e.storage) + "/");
+        wanted.insert(cfb::NameToUtf8(e.storage) + "/" + cfb::NameToUtf8(e.name));
     }
     std::vector<cfb::ElementInfo> top;
     if (int r = root.List(top); r != cfb::kOk) {
         return r;
     }
     for (const cfb::ElementInfo& element : top) {
-        const std::string path = ToUtf8(element.name) + (element.isStorage ? "/" : "");
+        const std::string path = cfb::NameToUtf8(element.name) + (element.isStorage ? "/" : "");
         if (!wanted.count(path)) {
             leftOut.push_back(path);
             continue;
@@ -77,7 +77,8 @@ int FindLeftOut(cfb::Storage& root, std::vector<std::string>& leftOut) {
             return r;
         }
         for (const cfb::ElementInfo& child : children) {
-            const std::string inner = path + ToUtf8(child.name) + (child.isStorage ? "/" : "");
+            const std::string inner =
+                path + cfb::NameToUtf8(child.name) + (child.isStorage ? "/" : "");
             if (!wanted.count(inner)) {
                 leftOut.push_back(inner);
             }
@@ -110,7 +111,7 @@ int RunUnpack(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::vector<const content::AssetElement*> present;
     std::vector<std::string> missing;
     for (const content::AssetElement& e : content::AssetElements()) {
-        const std::string path = ToUtf8(e.storage) + "/" + ToUtf8(e.name);
+        const std::string path = cfb::NameToUtf8(e.storage) + "/" + cfb::NameToUtf8(e.name);
         std::shared_ptr<cfb::Stream> stream;
         const int r = OpenStreamAt(*root, path, stream);
         if (r == cfb::kErrNotFound) {
@@ -139,13 +140,13 @@ int RunUnpack(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     std::uintmax_t total = 0;
     for (const content::AssetElement* e : present) {
-        const fs::path sub = folder / ToUtf8(e->storage);
+        const fs::path sub = folder / cfb::NameToUtf8(e->storage);
         std::error_code ec;
         fs::create_directories(sub, ec);
         if (ec) {
             return Fail(err, sub.string(), "cannot be created: " + ec.message());
         }
-        const std::string path = ToUtf8(e->storage) + "/" + ToUtf8(e->name);
+        const std::string path = cfb::NameToUtf8(e->storage) + "/" + cfb::NameToUtf8(e->name);
         const fs::path target = TargetOf(folder, *e);
         std::shared_ptr<cfb::Stream> stream;
         std::string what;

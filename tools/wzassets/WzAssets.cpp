@@ -94,43 +94,4 @@ int Fail(std::ostream& err, const std::string& what, const std::string& reason) 
     return 1;
 }
 
-std::string ToUtf8(std::u16string_view name) {
-    return cfb::NameToUtf8(name);
-}
-
-std::u16string FromUtf8(std::string_view text) {
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        std::uint32_t c = 0xFFFD;
-        std::size_t length = 1;
-        if (b < 0x80) {
-            c = b;
-        } else if ((b >> 5) == 0x6) {
-            length = 2;
-        } else if ((b >> 4) == 0xE) {
-            length = 3;
-        } else if ((b >> 3) == 0x1E) {
-            length = 4;
-        }
-        if (length > 1 && i + length <= text.size()) {
-            c = b & (0x7F >> length);
-            for (std::size_t k = 1; k < length; ++k) {
-                c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-            }
-        } else if (length > 1) {
-            length = text.size() - i;
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(c));
-        }
-        i += length;
-    }
-    return out;
-}
-
 } // namespace wz::assets

@@ -3,6 +3,8 @@
 // The wzassets tool: one entry point that dispatches to a command by its first argument.
 // Each command lives in a file of its own and is listed once in the table of WzAssets.cpp.
 
+#include "ElementNames.h"
+
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
@@ -45,8 +47,6 @@ int CheckWith(const std::vector<std::string>& args, const std::vector<ContentChe
               std::ostream& out, std::ostream& err);
 
 // Helpers the commands share.
-std::string ToUtf8(std::u16string_view name);
-std::u16string FromUtf8(std::string_view text);
 // Prints "wzassets: <what>: <reason>" on err and returns 1.
 int Fail(std::ostream& err, const std::string& what, const std::string& reason);
 // A usage error: prints the command's usage line on err and returns 2.

@@ -129,12 +129,4 @@ void Canvas::FillDisc(float cx, float cy, float radius, Colour c, float alpha) {
     }
 }
 
-void Canvas::Paste(const Canvas& src, int x, int y) {
-    for (int j = 0; j < src.Height(); ++j) {
-        for (int i = 0; i < src.Width(); ++i) {
-            Set(x + i, y + j, src.Get(i, j));
-        }
-    }
-}
-
 } // namespace wz::content

@@ -60,8 +60,6 @@ public:
     void FillRect(int x, int y, int w, int h, Colour c);
     // A filled disc with a one-pixel soft edge.
     void FillDisc(float cx, float cy, float radius, Colour c, float alpha = 1.0f);
-    // Copies the whole of src with its top-left corner at (x, y).
-    void Paste(const Canvas& src, int x, int y);
 
 private:
     int width_;

@@ -26,7 +26,7 @@ using wztest::Tool;
 using wztest::ToolRun;
 
 std::string PathOf(const wz::content::AssetElement& e) {
-    return wz::assets::ToUtf8(e.storage) + "/" + wz::assets::ToUtf8(e.name);
+    return cfb::NameToUtf8(e.storage) + "/" + cfb::NameToUtf8(e.name);
 }
 
 // The default file is built once, by the first test that asks for it.

@@ -71,7 +71,7 @@ TEST(ContentChecks, MissingElementsAndStoragesAreNamed) {
         if (e.storage == u"Music" || e.name == u"Love9") {
             continue;
         }
-        tree[wz::assets::ToUtf8(e.storage) + "/" + wz::assets::ToUtf8(e.name)] =
+        tree[cfb::NameToUtf8(e.storage) + "/" + cfb::NameToUtf8(e.name)] =
             wz::content::MakeDefaultElement(e);
     }
     const fs::path file = dir / "WinData.stg";
