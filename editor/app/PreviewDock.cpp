@@ -234,7 +234,7 @@ void PreviewDock::Refresh() {
         const wz::SlotBytes slot =
             wz::ReadSlotBytes(lists, kind, item->data(0, Qt::UserRole).toInt(), update.AssetPath());
         origin_->setText(QString::fromStdString(wz::OriginText(slot)));
-        if (!slot.error.empty()) {
+        if (!slot.ok()) {
             ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, slot.error)));
         } else if (kind == wz::SlotKind::Pictures) {
             ShowPictureBytes(slot.bytes);
