@@ -305,8 +305,8 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
                           static_cast<int>(framed.y + framed.height / 2));
         QTest::mousePress(crop, Qt::LeftButton, {}, from);
         const QPointF to = from + by;
-        QMouseEvent move(QEvent::MouseMove, to, crop->mapToGlobal(to), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, to, crop->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(crop, &move);
         QTest::mouseRelease(crop, Qt::LeftButton, {}, from + by);
     };
