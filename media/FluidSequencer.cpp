@@ -166,7 +166,7 @@ std::uint32_t FluidSequencer::Open(const std::string& path, std::uint32_t& devic
     if (!ReadSmallFile(path, kMaxMidiFileSize, bytes, tooLarge)) {
         return tooLarge ? kSeqErrorInvalidFile : kSeqErrorFileNotFound;
     }
-    if (!CheckMidiFile(bytes).ok) {
+    if (!CheckMidiFile(bytes).ok()) {
         return kSeqErrorInvalidFile;
     }
     std::lock_guard lock(mutex_);

@@ -29,9 +29,9 @@ struct MidiFileInfo {
 };
 
 struct MidiFileCheck {
-    bool ok = false;
     MidiFileInfo info;
-    std::string error; // what is wrong, for a developer; empty when ok
+    std::string error; // what is wrong, for a developer; empty when the file plays
+    bool ok() const { return error.empty(); }
 };
 
 // Accepts only what the player can play to a definite end: metrical timing with a non-zero

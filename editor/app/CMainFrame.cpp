@@ -180,6 +180,10 @@ QAction* CMainFrame::action(int id) const {
     return found != actions_.end() ? found->second : nullptr;
 }
 
+void CMainFrame::RunCommand(const std::function<void()>& command) {
+    wz::RunCommand(messages_, command);
+}
+
 void CMainFrame::ConnectGuarded(int id, QObject* receiver, std::function<void()> handler) {
     connect(actions_.at(id), &QAction::triggered, receiver,
             [this, handler = std::move(handler)] { wz::RunCommand(messages_, handler); });

@@ -35,6 +35,10 @@ public:
         ConnectGuarded(id, receiver, [receiver, handler] { std::invoke(handler, receiver); });
     }
 
+    // Runs a command that has no action of its own, such as a pane's button, inside the same
+    // guard as the connected ones.
+    void RunCommand(const std::function<void()>& command);
+
     // The caption: the document's title, " - ", the application title.
     void SetDocumentTitle(const QString& title);
 

@@ -3,11 +3,10 @@
 #include "CMainFrame.h"
 #include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
-#include "CropView.h"
 #include "EditorCommands.h"
 #include "EditorTexts.h"
+#include "FitPanel.h"
 #include "FrameSize.h"
-#include "WaitCursor.h"
 #include "WrappedLabel.h"
 
 #include <QAction>
@@ -71,12 +70,11 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
                             wz::kFrameHeight + 2 * scroll_->frameWidth());
     scroll_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
     layout->addWidget(scroll_, 1);
-    crop_ = new CropView(content);
-    crop_->setObjectName(QStringLiteral("cropView"));
-    crop_->setMinimumSize(scroll_->minimumSize());
-    crop_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
-    crop_->hide();
-    layout->addWidget(crop_, 1);
+    // In the picture's place while the author frames one; the pane's own text and buttons
+    // then give way to the panel's.
+    fitPanel_ = new FitPanel(frame_, view_, scroll_->minimumSize(), content);
+    fitPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+    layout->addWidget(fitPanel_, 1);
     content->setMinimumWidth(scroll_->minimumWidth() + 8);
 
     info_ = new WrappedLabel(content);
@@ -90,21 +88,17 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
     play_ = new QPushButton(QStringLiteral("Play (Играть)"), content);
     stop_ = new QPushButton(QStringLiteral("Stop (Стоп)"), content);
     fit_ = new QPushButton(QStringLiteral("Fit to Game Picture… (Подогнать…)"), content);
-    apply_ = new QPushButton(QStringLiteral("Fit (Подогнать)"), content);
-    cancel_ = new QPushButton(QStringLiteral("Cancel (Отмена)"), content);
     play_->setObjectName(QStringLiteral("playButton"));
     stop_->setObjectName(QStringLiteral("stopButton"));
     fit_->setObjectName(QStringLiteral("fitButton"));
-    apply_->setObjectName(QStringLiteral("applyFitButton"));
-    cancel_->setObjectName(QStringLiteral("cancelFitButton"));
-    // Hidden before the layout first measures them, so that they never widen the pane.
-    for (QPushButton* button : {fit_, apply_, cancel_}) {
-        button->hide();
-    }
-    for (QPushButton* button : {play_, stop_, fit_, apply_, cancel_}) {
+    // Hidden before the layout first measures it, so that it never widens the pane.
+    fit_->hide();
+    for (QPushButton* button : {play_, stop_, fit_}) {
         buttons->addWidget(button);
     }
     layout->addLayout(buttons);
+    // Fit and Cancel stand below the pane's own buttons, and come after them for the keyboard.
+    fitPanel_->FollowInTabOrder(fit_);
     layout->addStretch(0);
     setWidget(content);
     connect(play_, &QPushButton::clicked, this, &PreviewDock::Play);
@@ -115,8 +109,8 @@ PreviewDock::PreviewDock(CMainFrame& frame, CWZolvikCreatorView& view)
             action->trigger();
         }
     });
-    connect(apply_, &QPushButton::clicked, this, &PreviewDock::ApplyFit);
-    connect(cancel_, &QPushButton::clicked, this, &PreviewDock::CancelFit);
+    connect(fitPanel_, &FitPanel::fitted, this, &PreviewDock::UpdateButtons);
+    connect(fitPanel_, &FitPanel::cancelled, this, &PreviewDock::Refresh);
 
     // The end of a track comes on the audio thread; the buttons change on this one.
     player_.SetWakeUp([this] {
@@ -219,12 +213,12 @@ void PreviewDock::Refresh() {
               document.CanFit(view_.CurrentSlot());
     if (fitting()) {
         // The crop frame stays while its slot is on show with the same picture.
-        if (canFit_ && view_.CurrentSlot() == fitSlot_ &&
-            document.FitSource(fitSlot_) == fitSource_) {
+        if (canFit_ && fitPanel_->Holds(view_.CurrentSlot())) {
             UpdateButtons();
             return;
         }
-        EndFit();
+        fitPanel_->End();
+        UpdateButtons();
     }
     if (item == nullptr || item->parent() == nullptr) {
         origin_->clear();
@@ -240,7 +234,7 @@ void PreviewDock::Refresh() {
         const wz::SlotBytes slot =
             wz::ReadSlotBytes(lists, kind, item->data(0, Qt::UserRole).toInt(), update.AssetPath());
         origin_->setText(QString::fromStdString(wz::OriginText(slot)));
-        if (!slot.error.empty()) {
+        if (!slot.ok()) {
             ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, slot.error)));
         } else if (kind == wz::SlotKind::Pictures) {
             ShowPictureBytes(slot.bytes);
@@ -319,15 +313,17 @@ void PreviewDock::UpdateButtons() {
     play_->setEnabled(trackPlayable_ && !player_.IsPlaying());
     stop_->setEnabled(player_.IsPlaying());
     fit_->setVisible(canFit_ && !fitting());
-    apply_->setVisible(fitting());
-    cancel_->setVisible(fitting());
+    info_->setVisible(!fitting());
+}
+
+bool PreviewDock::fitting() const {
+    return fitPanel_->fitting();
 }
 
 void PreviewDock::BeginFit() {
     const int slot = view_.CurrentSlot();
     const CWZolvikCreatorDoc& document = view_.GetDocument();
-    if (!document.lists().showingPictures || !document.CanFit(slot) ||
-        (fitting() && fitSlot_ == slot && document.FitSource(slot) == fitSource_)) {
+    if (!document.lists().showingPictures || !document.CanFit(slot) || fitPanel_->Holds(slot)) {
         return;
     }
     // A pane that was hidden reads the slot as it is shown; one on show reads it only when a
@@ -341,55 +337,15 @@ void PreviewDock::BeginFit() {
     // A copy the size of the picture area: a drag then redraws a few hundred thousand
     // pixels, whatever the size of the author's picture.
     const QSize area = scroll_->size().expandedTo(scroll_->minimumSize());
-    const std::string source = document.FitSource(slot);
-    wz::media::PictureSketch sketch;
-    std::string reason;
-    {
-        const WaitCursor waiting;
-        reason = wz::media::SketchPicture(source, area.width(), area.height(), sketch);
-    }
-    if (!reason.empty()) {
+    if (const std::string reason = fitPanel_->Begin(slot, area); !reason.empty()) {
         ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, reason)));
         return;
     }
-    fitSlot_ = slot;
-    fitSource_ = source;
-    ShowText(QStringLiteral("Drag the frame, turn the wheel to zoom, then press Fit.\n"
-                            "(Перетащите рамку, колесом измените масштаб и нажмите «Подогнать».)"));
-    crop_->resize(area);
-    crop_->SetSketch(sketch);
-    crop_->show();
-    UpdateButtons();
-}
-
-void PreviewDock::ApplyFit() {
-    if (!fitting()) {
-        return;
-    }
-    const int slot = fitSlot_;
-    wz::media::FitOptions options;
-    options.crop = wz::media::CropMode::Rectangle;
-    options.rect = crop_->Rect();
-    EndFit();
-    const WaitCursor waiting;
-    try {
-        // Its message, when it fails, is the model's; the tree is drawn again either way.
-        view_.GetDocument().FitPicture(slot, options);
-    } catch (const std::exception& error) {
-        // A button's slot runs outside the command guard: say it in the pane.
-        ShowText(QString::fromStdString(wz::FillPlaceholders(wz::kNoPreview, error.what())));
-    }
+    // The picture makes way before the panel shows, or the window would grow to hold both.
+    ShowText(QString()); // the panel says what to do
+    fitPanel_->show();
 }
 
 void PreviewDock::CancelFit() {
-    EndFit();
-    Refresh();
-}
-
-void PreviewDock::EndFit() {
-    fitSlot_ = -1;
-    fitSource_.clear();
-    crop_->hide();
-    crop_->Clear();
-    UpdateButtons();
+    fitPanel_->Cancel();
 }

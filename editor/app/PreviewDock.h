@@ -5,8 +5,8 @@
 // shows and hides it; whether it is shown is remembered across runs. The pane reads and
 // decodes through SlotPreview and plays through TrackPlayer; it only draws.
 //
-// A pending picture the game cannot show gets a Fit button: the pane then shows the picture
-// whole with the crop frame (CropView), and Fit makes the framed part the slot's game picture.
+// A pending picture the game cannot show gets a Fit button: the pane then gives its place to
+// the fit panel (FitPanel), where the author frames the part that becomes the game picture.
 
 #include "SlotPreview.h"
 #include "TrackPlayer.h"
@@ -15,12 +15,11 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 #include <vector>
 
 class CMainFrame;
-class CropView;
 class CWZolvikCreatorView;
+class FitPanel;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -58,10 +57,9 @@ public:
     // Fit to Game Picture: shows the pane on the current slot's picture with its crop frame,
     // placed where the picture's interest lies. Nothing happens for a slot that needs no fit.
     void BeginFit();
-    // Fits the framed part and leaves the crop frame; Cancel leaves it without a fit.
-    void ApplyFit();
+    // Leaves the crop frame without a fit, as its Cancel button does.
     void CancelFit();
-    bool fitting() const { return fitSlot_ >= 0; }
+    bool fitting() const;
 
     wz::TrackPlayer& player() { return player_; }
 
@@ -72,7 +70,6 @@ private:
     void ScheduleRefresh();
     void ShowText(const QString& text);
     void UpdateButtons();
-    void EndFit();
 
     CMainFrame& frame_;
     CWZolvikCreatorView& view_;
@@ -82,13 +79,9 @@ private:
     QLabel* info_ = nullptr;
     QPushButton* play_ = nullptr;
     QPushButton* stop_ = nullptr;
-    CropView* crop_ = nullptr;
-    QPushButton* fit_ = nullptr;    // Fit to Game Picture…, starts the crop frame
-    QPushButton* apply_ = nullptr;  // Fit, under the crop frame
-    QPushButton* cancel_ = nullptr; // Cancel, under the crop frame
-    int fitSlot_ = -1;              // the slot under the crop frame, -1 when none
-    std::string fitSource_;         // the picture the crop frame is over
-    bool canFit_ = false;           // the slot on show can be fitted
+    QPushButton* fit_ = nullptr; // Fit to Game Picture…, starts the crop frame
+    FitPanel* fitPanel_ = nullptr;
+    bool canFit_ = false; // the slot on show can be fitted
     bool shown_ = false;
     bool refreshPending_ = false;
     int grownBy_ = 0;                 // width the frame gained when the pane was shown

@@ -1,7 +1,12 @@
 #pragma once
 
-// The editor's pending replacements and the update of the asset file: the start-up test,
-// Save, Restore and Revert current. The document owns one AssetUpdate; its view draws the lists.
+// The editor's pending replacements and the update of the asset file. The document owns one
+// AssetUpdate; its view draws the lists. Its commands are written one job to a file:
+// - AssetUpdate.cpp: the start-up test, the lists' redraws and the slot edits (drops, Revert
+//   current, Restore last copy), with the messages all of them show;
+// - AssetUpdateFit.cpp: the fitting of authors' pictures, kept in FittedFiles until Save;
+// - AssetUpdateSave.cpp: Save with its phases and its scratch file, and Try in Game's pack,
+//   written by Save's own compact copy.
 
 #include "FitPicture.h"
 #include "FittedFiles.h"
@@ -62,6 +67,8 @@ public:
     void RevertCurrent();
     void RestoreLastCopy();
 
+    // Fitting (AssetUpdateFit.cpp).
+
     // Whether the picture slot's pending file can be fitted: it would not play as it is, or
     // it is a fitted picture whose crop may be chosen again.
     bool CanFit(int slot) const;
@@ -80,6 +87,8 @@ public:
     // last; false stops. The pictures that could not be fitted are named in one message.
     using FitProgress = std::function<bool(int done, int total)>;
     void FitAllPictures(const FitProgress& progress = {});
+
+    // Save and Try in Game's pack (AssetUpdateSave.cpp).
 
     // Writes a compact copy of the asset file with every pending replacement into the scratch
     // file, then renames it over the asset file. The asset file itself is never written: at
@@ -103,6 +112,7 @@ protected:
                             std::string& reason);
 
 private:
+    // Save's phases, in the order it runs them.
     struct PendingStream {
         std::u16string storage;
         std::u16string stream;
@@ -114,14 +124,16 @@ private:
     bool OpenAssetFile(CompoundStorage& main, bool readOnly);
     bool ReadSources(std::vector<PendingStream>& pending);
     bool ConfirmUnplayable(const std::vector<PendingStream>& pending);
-    // The fit without messages or redrawing: empty on success, else why not.
-    std::string FitSlot(int slot, const media::FitOptions& options);
     // The target's content is complete only when this returns true; otherwise it is removed
     // and failure is shown with the reason.
     bool WriteCompactCopy(CompoundStorage& main, const std::vector<PendingStream>& pending,
                           const std::filesystem::path& target, bool flush,
                           std::string_view failure);
     void RemoveScratchFile();
+
+    // The fit without messages or redrawing: empty on success, else why not.
+    std::string FitSlot(int slot, const media::FitOptions& options);
+
     void Show(std::string_view text, MessageIcon icon);
     // The message, and the system's reason on a line of its own when there is one.
     void ShowFailure(std::string_view text, std::string_view reason);

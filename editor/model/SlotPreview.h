@@ -29,6 +29,7 @@ struct SlotBytes {
     std::string where; // the pending file's path, or "WinData.stg: Images/Love3"
     std::vector<std::uint8_t> bytes;
     std::string error; // why nothing could be read; empty on success
+    bool ok() const { return error.empty(); }
 };
 
 // Reads the bytes of one slot of the list: the pending file when the slot has a path, else the

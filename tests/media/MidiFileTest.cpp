@@ -80,7 +80,7 @@ TEST(MidiFileTest, AcceptsPlayableFiles) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const MidiFileCheck check = CheckMidiFile(c.bytes);
-        EXPECT_TRUE(check.ok) << check.error;
+        EXPECT_TRUE(check.ok()) << check.error;
         EXPECT_EQ(check.info.totalTicks, c.totalTicks);
         EXPECT_TRUE(check.error.empty());
     }
@@ -88,7 +88,7 @@ TEST(MidiFileTest, AcceptsPlayableFiles) {
 
 TEST(MidiFileTest, ReportsTheHeader) {
     const MidiFileCheck check = CheckMidiFile(Song(kNote, 3, 1, 192));
-    ASSERT_TRUE(check.ok) << check.error;
+    ASSERT_TRUE(check.ok()) << check.error;
     EXPECT_EQ(check.info.format, 1);
     EXPECT_EQ(check.info.trackCount, 3);
     EXPECT_EQ(check.info.division, 192);
@@ -143,7 +143,7 @@ TEST(MidiFileTest, RefusesWhatThePlayerCannotPlayToAnEnd) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const MidiFileCheck check = CheckMidiFile(c.bytes);
-        EXPECT_FALSE(check.ok);
+        EXPECT_FALSE(check.ok());
         EXPECT_FALSE(check.error.empty());
     }
 }
@@ -156,9 +156,9 @@ TEST(MidiFileTest, EveryTruncationIsSafe) {
               Chunk("MTrk", {0x00, 0xF0, 0x02, 0x01, 0xF7, 0x10, 0xFF, 0x2F, 0x00})});
     for (std::size_t size = 0; size < song.size(); ++size) {
         const Bytes cut(song.begin(), song.begin() + static_cast<std::ptrdiff_t>(size));
-        EXPECT_FALSE(CheckMidiFile(cut).ok) << size;
+        EXPECT_FALSE(CheckMidiFile(cut).ok()) << size;
     }
-    EXPECT_TRUE(CheckMidiFile(song).ok);
+    EXPECT_TRUE(CheckMidiFile(song).ok());
 }
 
 } // namespace

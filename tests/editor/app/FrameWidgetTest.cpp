@@ -207,7 +207,7 @@ TEST_F(FrameTest, CtrlSSavesThePendingChanges) {
 }
 
 // Whatever a command's handler, it runs inside the command guard: a failure, from the menu
-// item or from a key, shows one message and the editor goes on.
+// item, from a key or from a pane's button, shows one message and the editor goes on.
 TEST_F(FrameTest, AFailingCommandShowsOneMessageAndTheEditorGoesOn) {
     ASSERT_TRUE(Start());
     struct Failing : QObject {
@@ -218,7 +218,8 @@ TEST_F(FrameTest, AFailingCommandShowsOneMessageAndTheEditorGoesOn) {
     frame->action(wz::ID_VIEW_REVERT_CURRENT)->trigger();
     view->setFocus();
     QTest::keyClick(view, Qt::Key_F1);
-    ASSERT_EQ(sink.shown.size(), 2u);
+    frame->RunCommand([&failing] { failing.Fail(); });
+    ASSERT_EQ(sink.shown.size(), 3u);
     for (const auto& m : sink.shown) {
         EXPECT_EQ(m.text, "The command could not be completed: disk full\n(Не удалось выполнить "
                           "команду: disk full)");

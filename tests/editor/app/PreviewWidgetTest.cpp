@@ -71,6 +71,14 @@ protected:
         QApplication::processEvents();
     }
 
+    // A photo the game cannot show as it is, pending in the slot; returns its path.
+    std::string DropPhoto(int slot) {
+        const std::string photo = (folder / "photo.jpg").string();
+        WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
+        document->DropFiles(slot, {photo});
+        return photo;
+    }
+
     void DropOnSelected(const std::string& name) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QString::fromStdString((folder / name).string()))});
@@ -276,9 +284,7 @@ TEST_F(PreviewTest, ATrackThatEndsOffersPlayAgain) {
 TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     ASSERT_TRUE(StartEditor());
     preview->SetPreviewShown(true);
-    const std::string photo = (folder / "photo.jpg").string();
-    WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
-    document->DropFiles(2, {photo});
+    const std::string photo = DropPhoto(2);
     Select(0);
     EXPECT_FALSE(frame->action(wz::ID_FILE_FIT)->isEnabled());
     EXPECT_FALSE(Part<QPushButton>("fitButton")->isVisibleTo(preview));
@@ -299,8 +305,8 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
                           static_cast<int>(framed.y + framed.height / 2));
         QTest::mousePress(crop, Qt::LeftButton, {}, from);
         const QPointF to = from + by;
-        QMouseEvent move(QEvent::MouseMove, to, crop->mapToGlobal(to), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, to, crop->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(crop, &move);
         QTest::mouseRelease(crop, Qt::LeftButton, {}, from + by);
     };
@@ -331,6 +337,37 @@ TEST_F(PreviewTest, FitFramesThePictureAndMakesTheFramedPartTheGamePicture) {
     drag({-50, -2000});
     EXPECT_EQ(crop->Rect().y, 0);
     EXPECT_EQ(crop->Rect().x, 0);
+}
+
+// The crop frame takes the picture's place, with its text and buttons where the pane's own
+// stand: the window grows by no more than the text's lines, and Cancel brings the picture back
+// without a fit and with the window as it is.
+TEST_F(PreviewTest, TheCropFrameTakesThePicturesPlaceAndCancelBringsItBack) {
+    ASSERT_TRUE(StartEditor());
+    preview->SetPreviewShown(true);
+    DropPhoto(2);
+    Select(2);
+    const QSize before = frame->size();
+
+    QTest::mouseClick(Part<QPushButton>("fitButton"), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_TRUE(preview->fitting());
+    EXPECT_FALSE(Part<QScrollArea>("previewScroll")->isVisible());
+    EXPECT_FALSE(Part("previewInfo")->isVisible());
+    EXPECT_TRUE(Part("fitHint")->isVisible());
+    EXPECT_EQ(frame->width(), before.width());
+    EXPECT_LE(frame->height() - before.height(), Part("fitHint")->height());
+    const QSize framing = frame->size();
+
+    QTest::mouseClick(Part<QPushButton>("cancelFitButton"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(preview->fitting());
+    EXPECT_FALSE(Part<CropView>("cropView")->isVisible());
+    EXPECT_EQ(Part("previewPicture")->pixmap().width(), 640);
+    EXPECT_EQ(Part("previewInfo")->text(), "640 × 480");
+    EXPECT_EQ(document->lists().pictureFittedFrom[2], "");
+    EXPECT_EQ(frame->size(), framing);
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 } // namespace
