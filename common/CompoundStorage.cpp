@@ -33,21 +33,28 @@ bool CompoundStorage::Open(const std::filesystem::path& file, bool readOnly, boo
     return Result(cfb::OpenCompoundFile(file, mode, root_));
 }
 
+template <typename Element, typename OpenCall>
+bool CompoundStorage::OpenInto(std::shared_ptr<Element>& slot, OpenCall open) {
+    std::shared_ptr<Element> opened;
+    try {
+        Result(open(opened));
+    } catch (const std::bad_alloc&) {
+        Result(cfb::kErrNoMemory);
+    }
+    if (!failed_) {
+        slot = std::move(opened);
+    }
+    return !failed_;
+}
+
 bool CompoundStorage::OpenStorage(std::u16string_view name, bool readOnly) {
     child_.reset();
     if (!root_) {
         return Result(cfb::kErrReverted);
     }
-    std::shared_ptr<cfb::Storage> opened;
-    try {
-        Result(root_->OpenStorage(name, ChildMode(readOnly), opened));
-    } catch (const std::bad_alloc&) {
-        Result(cfb::kErrNoMemory);
-    }
-    if (!failed_) {
-        child_ = std::move(opened);
-    }
-    return !failed_;
+    return OpenInto(child_, [&](std::shared_ptr<cfb::Storage>& opened) {
+        return root_->OpenStorage(name, ChildMode(readOnly), opened);
+    });
 }
 
 bool CompoundStorage::OpenStream(std::u16string_view name, bool readOnly) {
@@ -55,33 +62,19 @@ bool CompoundStorage::OpenStream(std::u16string_view name, bool readOnly) {
     if (!child_) {
         return Result(cfb::kErrReverted);
     }
-    std::shared_ptr<cfb::Stream> opened;
-    try {
-        Result(child_->OpenStream(name, ChildMode(readOnly), opened));
-    } catch (const std::bad_alloc&) {
-        Result(cfb::kErrNoMemory);
-    }
-    if (!failed_) {
-        stream_ = std::move(opened);
-    }
-    return !failed_;
+    return OpenInto(stream_, [&](std::shared_ptr<cfb::Stream>& opened) {
+        return child_->OpenStream(name, ChildMode(readOnly), opened);
+    });
 }
 
 bool CompoundStorage::CreateStream(std::u16string_view name) {
     if (!child_) {
         return Result(cfb::kErrReverted);
     }
-    std::shared_ptr<cfb::Stream> created;
-    try {
-        Result(child_->CreateStream(name, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
-                                    created));
-    } catch (const std::bad_alloc&) {
-        Result(cfb::kErrNoMemory);
-    }
-    if (!failed_) {
-        stream_ = std::move(created);
-    }
-    return !failed_;
+    return OpenInto(stream_, [&](std::shared_ptr<cfb::Stream>& created) {
+        return child_->CreateStream(name, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                    created);
+    });
 }
 
 bool CompoundStorage::DeleteStream(std::u16string_view name) {

@@ -71,6 +71,10 @@ public:
 
 private:
     bool Result(int code); // records the code; true on success
+    // Runs open(element), an engine call that opens or makes an element, and puts the element
+    // in slot only when it succeeds. A failed allocation counts as kErrNoMemory.
+    template <typename Element, typename OpenCall>
+    bool OpenInto(std::shared_ptr<Element>& slot, OpenCall open);
     std::shared_ptr<cfb::Storage> root_;
     std::shared_ptr<cfb::Storage> child_;
     std::shared_ptr<cfb::Stream> stream_;

@@ -106,6 +106,15 @@ bool ReadGeometry(tjhandle handle, const unsigned char* bytes, unsigned int leng
     return true;
 }
 
+// The thread's decoder once it has read the geometry of the bytes; null, with the message set,
+// when there is no decoder or the bytes are not a picture it can decode.
+tjhandle DecoderWithGeometry(const unsigned char* bytes, unsigned int length, Geometry& geometry) {
+    tjhandle handle = ThreadDecompressor();
+    if (handle == nullptr || !ReadGeometry(handle, bytes, length, geometry))
+        return nullptr;
+    return handle;
+}
+
 void WriteRecord(unsigned char* record, const Geometry& g, unsigned int length) {
     std::memset(record, 0, JPGTOBMP_INFO_SIZE);
     Put32(record + 0, kHeaderSize);                          // biSize
@@ -136,11 +145,8 @@ extern "C" int GetJpgInfo(void* info, const unsigned char* bytes, unsigned int l
     }
     auto* record = static_cast<unsigned char*>(info);
     WriteRecord(record, Geometry{}, 0);
-    tjhandle handle = ThreadDecompressor();
-    if (handle == nullptr)
-        return 0;
     Geometry geometry;
-    if (!ReadGeometry(handle, bytes, length, geometry))
+    if (DecoderWithGeometry(bytes, length, geometry) == nullptr)
         return 0;
     WriteRecord(record, geometry, length);
     return 1;
@@ -156,13 +162,11 @@ extern "C" int JpgToBmp(void* info, const unsigned char* bytes, unsigned int len
         SetMessage("No output buffer was given");
         return 0;
     }
-    tjhandle handle = ThreadDecompressor();
-    if (handle == nullptr)
-        return 0;
     // The geometry comes from the bytes themselves, never from the caller's record, so a stale
     // or altered record cannot make the decoder write past the buffer.
     Geometry geometry;
-    if (!ReadGeometry(handle, bytes, length, geometry))
+    tjhandle handle = DecoderWithGeometry(bytes, length, geometry);
+    if (handle == nullptr)
         return 0;
     unsigned char expected[JPGTOBMP_INFO_SIZE];
     WriteRecord(expected, geometry, length);

@@ -171,11 +171,7 @@ void BM_RestartGap(benchmark::State& state) {
         const int channels = device.Format().channels;
         device.Close();
 
-        std::ifstream in(output, std::ios::binary | std::ios::ate);
-        std::vector<std::int16_t> samples(static_cast<std::size_t>(in.tellg()) / 2);
-        in.seekg(0);
-        in.read(reinterpret_cast<char*>(samples.data()),
-                static_cast<std::streamsize>(samples.size() * 2));
+        const std::vector<std::int16_t> samples = ReadRawSamples(output);
         const auto onsets = Onsets(samples, channels, static_cast<std::size_t>(rate / 10));
         for (std::size_t i = 1; i < onsets.size(); ++i) {
             const double gap = (onsets[i] - onsets[i - 1]) * 1000.0 / rate - kSongMs;

@@ -9,12 +9,11 @@
 #include "CfbStorage.h"
 #include "ChildProcess.h"
 #include "CompoundStorage.h"
+#include "PairedTiming.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -26,16 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-double ThreadSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
-}
-
-double WallSeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+using wz::bench::PairedClock;
+using wz::bench::RunPaired;
 
 // User and system time of every child process waited for so far.
 double ChildSeconds() {
@@ -55,13 +46,31 @@ std::vector<std::uint8_t> Bytes(std::size_t size, std::uint32_t seed) {
     return bytes;
 }
 
+using StreamList = std::vector<std::pair<std::string, std::size_t>>; // "Storage/Name", size
+
+// Walks the streams in order: enter(storage) each time the walk reaches another storage, then
+// visit(stream, size) for each stream in it.
+template <typename Enter, typename Visit>
+void WalkStreams(const StreamList& streams, Enter enter, Visit visit) {
+    std::string open;
+    for (const auto& [path, size] : streams) {
+        const std::string name = path.substr(0, path.find('/'));
+        if (name != open) {
+            enter(std::u16string(name.begin(), name.end()));
+            open = name;
+        }
+        const std::string leaf = path.substr(path.find('/') + 1);
+        visit(std::u16string(leaf.begin(), leaf.end()), size);
+    }
+}
+
 // The asset file: 22 pictures of 600 to 1150 KB, 21 tracks of 4 to 60 KB and a knock of
 // 30 KB; 44 streams, 20 MiB in all. The plain file holds the same bytes end to end.
 struct Fixture {
     fs::path dir;
     fs::path assets;
     fs::path plain;
-    std::vector<std::pair<std::string, std::size_t>> streams; // "Storage/Name", size
+    StreamList streams;
     std::size_t total = 0;
 
     Fixture() {
@@ -82,23 +91,20 @@ struct Fixture {
         FILE* out = std::fopen(plain.c_str(), "wb");
         std::uint32_t seed = 1;
         std::shared_ptr<cfb::Storage> storage;
-        std::string open;
-        for (const auto& [path, size] : streams) {
-            const std::string name = path.substr(0, path.find('/'));
-            if (name != open) {
+        WalkStreams(
+            streams,
+            [&](const std::u16string& name) {
                 storage.reset();
-                root->CreateStorage(std::u16string(name.begin(), name.end()), rw, storage);
-                open = name;
-            }
-            const std::string leaf = path.substr(path.find('/') + 1);
-            std::shared_ptr<cfb::Stream> stream;
-            storage->CreateStream(std::u16string(leaf.begin(), leaf.end()), cfb::kModeCreate | rw,
-                                  stream);
-            const auto bytes = Bytes(size, seed++);
-            stream->Write(bytes.data(), static_cast<std::uint32_t>(size), nullptr);
-            std::fwrite(bytes.data(), 1, size, out);
-            total += size;
-        }
+                root->CreateStorage(name, rw, storage);
+            },
+            [&](const std::u16string& leaf, std::size_t size) {
+                std::shared_ptr<cfb::Stream> stream;
+                storage->CreateStream(leaf, cfb::kModeCreate | rw, stream);
+                const auto bytes = Bytes(size, seed++);
+                stream->Write(bytes.data(), static_cast<std::uint32_t>(size), nullptr);
+                std::fwrite(bytes.data(), 1, size, out);
+                total += size;
+            });
         std::fclose(out);
         storage.reset();
         root.reset();
@@ -119,12 +125,21 @@ Fixture& TheFixture() {
     return fixture;
 }
 
-void Report(benchmark::State& state, double subject, double baseline, const char* subjectName,
-            const char* baselineName) {
-    const auto n = static_cast<double>(state.iterations());
-    state.counters[std::string(subjectName) + "_ms"] = subject / n * 1e3;
-    state.counters[std::string(baselineName) + "_ms"] = baseline / n * 1e3;
-    state.counters["ratio"] = subject / baseline;
+// The baseline's side: the plain file read in the pieces that the streams have, each piece by
+// read(fd, size, offset), which returns what pread returned.
+template <typename Read> void ReadPlainPieces(const Fixture& f, Read read) {
+    const int fd = ::open(f.plain.c_str(), O_RDONLY);
+    std::size_t at = 0;
+    for (const auto& [path, size] : f.streams) {
+        at += static_cast<std::size_t>(read(fd, size, static_cast<off_t>(at)));
+    }
+    ::close(fd);
+}
+
+constexpr PairedClock kThreadMilliseconds{wz::bench::ThreadSeconds, "_ms", 1e3};
+
+void RegisterPaired(benchmark::internal::Benchmark* b) {
+    b->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
 }
 
 // Every stream through the engine (open read-only, each storage, each stream read whole) into
@@ -137,108 +152,76 @@ void BM_ReadAllStreamsAgainstPlainFile(benchmark::State& state) {
     std::uint8_t* buffer =
         storage.data() + (64 - reinterpret_cast<std::uintptr_t>(storage.data()) % 64) % 64;
     constexpr std::uint32_t ro = cfb::kModeRead | cfb::kShareExclusive;
-    double subject = 0, baseline = 0;
-    for (auto _ : state) {
-        const double t0 = ThreadSeconds();
-        {
-            std::shared_ptr<cfb::Storage> root, child;
-            if (cfb::OpenCompoundFile(f.assets, cfb::kModeRead | cfb::kShareDenyWrite, root) !=
-                cfb::kOk) {
-                state.SkipWithError("open failed");
-                return;
-            }
-            std::string open;
-            std::size_t read = 0;
-            for (const auto& [path, size] : f.streams) {
-                const std::string name = path.substr(0, path.find('/'));
-                if (name != open) {
-                    child.reset();
-                    root->OpenStorage(std::u16string(name.begin(), name.end()), ro, child);
-                    open = name;
-                }
-                const std::string leaf = path.substr(path.find('/') + 1);
+    const auto compound = [&] {
+        std::shared_ptr<cfb::Storage> root, child;
+        if (cfb::OpenCompoundFile(f.assets, cfb::kModeRead | cfb::kShareDenyWrite, root) !=
+            cfb::kOk) {
+            state.SkipWithError("open failed");
+            return false;
+        }
+        std::size_t read = 0;
+        WalkStreams(
+            f.streams,
+            [&](const std::u16string& name) {
+                child.reset();
+                root->OpenStorage(name, ro, child);
+            },
+            [&](const std::u16string& leaf, std::size_t) {
                 std::shared_ptr<cfb::Stream> stream;
-                child->OpenStream(std::u16string(leaf.begin(), leaf.end()), ro, stream);
+                child->OpenStream(leaf, ro, stream);
                 std::uint64_t streamSize = 0;
                 stream->GetSize(streamSize);
                 std::uint32_t got = 0;
                 stream->Read(buffer, static_cast<std::uint32_t>(streamSize), &got);
                 read += got;
                 benchmark::DoNotOptimize(buffer);
-            }
-            if (read != f.total) {
-                state.SkipWithError("short read");
-                return;
-            }
+            });
+        if (read != f.total) {
+            state.SkipWithError("short read");
+            return false;
         }
-        const double t1 = ThreadSeconds();
-        {
-            const int fd = ::open(f.plain.c_str(), O_RDONLY);
-            std::size_t at = 0;
-            for (const auto& [path, size] : f.streams) {
-                at += static_cast<std::size_t>(::pread(fd, buffer, size, static_cast<off_t>(at)));
-                benchmark::DoNotOptimize(buffer);
-            }
-            ::close(fd);
-        }
-        const double t2 = ThreadSeconds();
-        subject += t1 - t0;
-        baseline += t2 - t1;
-        state.SetIterationTime(t1 - t0);
-    }
-    Report(state, subject, baseline, "compound", "plain");
+        return true;
+    };
+    const auto plain = [&] {
+        ReadPlainPieces(f, [&](int fd, std::size_t size, off_t at) {
+            const ssize_t got = ::pread(fd, buffer, size, at);
+            benchmark::DoNotOptimize(buffer);
+            return got;
+        });
+        return true;
+    };
+    RunPaired(state, "compound", "plain", compound, plain, kThreadMilliseconds);
 }
-BENCHMARK(BM_ReadAllStreamsAgainstPlainFile)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(2);
+BENCHMARK(BM_ReadAllStreamsAgainstPlainFile)->Apply(RegisterPaired);
 
 // The game's own path, CompoundStorage::ReadWholeStream into a vector per stream, against
 // plain reads into a vector per stream (both buffers as the allocator places them).
 void BM_ReadWholeStreamsAgainstPlainFile(benchmark::State& state) {
     Fixture& f = TheFixture();
-    double subject = 0, baseline = 0;
-    for (auto _ : state) {
-        const double t0 = ThreadSeconds();
-        {
-            std::string open;
-            wz::CompoundStorage storage;
-            storage.Open(f.assets, true, false);
-            for (const auto& [path, size] : f.streams) {
-                const std::string name = path.substr(0, path.find('/'));
-                if (name != open) {
-                    storage.OpenStorage(std::u16string(name.begin(), name.end()), true);
-                    open = name;
-                }
-                const std::string leaf = path.substr(path.find('/') + 1);
+    const auto compound = [&] {
+        wz::CompoundStorage storage;
+        storage.Open(f.assets, true, false);
+        WalkStreams(
+            f.streams, [&](const std::u16string& name) { storage.OpenStorage(name, true); },
+            [&](const std::u16string& leaf, std::size_t) {
                 std::vector<std::uint8_t> bytes;
-                storage.ReadWholeStream(std::u16string(leaf.begin(), leaf.end()), bytes);
+                storage.ReadWholeStream(leaf, bytes);
                 benchmark::DoNotOptimize(bytes.data());
-            }
-        }
-        const double t1 = ThreadSeconds();
-        {
-            const int fd = ::open(f.plain.c_str(), O_RDONLY);
-            std::size_t at = 0;
-            for (const auto& [path, size] : f.streams) {
-                std::vector<std::uint8_t> bytes(size);
-                at += static_cast<std::size_t>(
-                    ::pread(fd, bytes.data(), size, static_cast<off_t>(at)));
-                benchmark::DoNotOptimize(bytes.data());
-            }
-            ::close(fd);
-        }
-        const double t2 = ThreadSeconds();
-        subject += t1 - t0;
-        baseline += t2 - t1;
-        state.SetIterationTime(t1 - t0);
-    }
-    Report(state, subject, baseline, "read_whole", "plain");
+            });
+        return true;
+    };
+    const auto plain = [&] {
+        ReadPlainPieces(f, [&](int fd, std::size_t size, off_t at) {
+            std::vector<std::uint8_t> bytes(size);
+            const ssize_t got = ::pread(fd, bytes.data(), size, at);
+            benchmark::DoNotOptimize(bytes.data());
+            return got;
+        });
+        return true;
+    };
+    RunPaired(state, "read_whole", "plain", compound, plain, kThreadMilliseconds);
 }
-BENCHMARK(BM_ReadWholeStreamsAgainstPlainFile)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->MinTime(2);
+BENCHMARK(BM_ReadWholeStreamsAgainstPlainFile)->Apply(RegisterPaired);
 
 // The editor's compaction: the whole tree into a new file, closed (and so flushed to disk).
 void BM_CopyTreeAgainstPlainCopy(benchmark::State& state) {
@@ -246,37 +229,30 @@ void BM_CopyTreeAgainstPlainCopy(benchmark::State& state) {
     const fs::path copy = f.dir / "copy.stg";
     const fs::path plainCopy = f.dir / "copy.bin";
     std::vector<std::uint8_t> buffer(1 << 20);
-    double subject = 0, baseline = 0;
-    for (auto _ : state) {
-        const double t0 = WallSeconds();
-        {
-            wz::CompoundStorage from, to;
-            if (!from.Open(f.assets, true, false) || !to.Open(copy, false, true) ||
-                from.Root()->CopyTo(*to.Root()) != cfb::kOk) {
-                state.SkipWithError("copy failed");
-                return;
-            }
+    const auto copyTo = [&] {
+        wz::CompoundStorage from, to;
+        if (!from.Open(f.assets, true, false) || !to.Open(copy, false, true) ||
+            from.Root()->CopyTo(*to.Root()) != cfb::kOk) {
+            state.SkipWithError("copy failed");
+            return false;
         }
-        const double t1 = WallSeconds();
-        {
-            const int in = ::open(f.assets.c_str(), O_RDONLY);
-            const int out = ::open(plainCopy.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            ssize_t n = 0;
-            while ((n = ::read(in, buffer.data(), buffer.size())) > 0) {
-                benchmark::DoNotOptimize(::write(out, buffer.data(), static_cast<std::size_t>(n)));
-            }
-            ::fsync(out);
-            ::close(out);
-            ::close(in);
+        return true;
+    };
+    const auto plain = [&] {
+        const int in = ::open(f.assets.c_str(), O_RDONLY);
+        const int out = ::open(plainCopy.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ssize_t n = 0;
+        while ((n = ::read(in, buffer.data(), buffer.size())) > 0) {
+            benchmark::DoNotOptimize(::write(out, buffer.data(), static_cast<std::size_t>(n)));
         }
-        const double t2 = WallSeconds();
-        subject += t1 - t0;
-        baseline += t2 - t1;
-        state.SetIterationTime(t1 - t0);
-    }
-    Report(state, subject, baseline, "copy_to", "plain_copy");
+        ::fsync(out);
+        ::close(out);
+        ::close(in);
+        return true;
+    };
+    RunPaired(state, "copy_to", "plain_copy", copyTo, plain, wz::bench::kWallMilliseconds);
 }
-BENCHMARK(BM_CopyTreeAgainstPlainCopy)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_CopyTreeAgainstPlainCopy)->Apply(RegisterPaired);
 
 // One 1 MiB stream out of a file by three programs, as their processes' processor time.
 void BM_ExtractAgainstGsfAndOlefile(benchmark::State& state) {

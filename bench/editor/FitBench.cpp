@@ -7,6 +7,7 @@
 #include "CropView.h"
 #include "FitPicture.h"
 #include "JpegWriter.h"
+#include "PairedTiming.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -114,31 +115,23 @@ void BM_CropFrameDrag(benchmark::State& state) {
     QMouseEvent press(QEvent::MouseButtonPress, centre, view.mapToGlobal(centre), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &press);
-    double baselineTotal = 0;
-    double dragTotal = 0;
     int step = 0;
-    for (auto _ : state) {
-        const auto baselineStart = Clock::now();
-        {
-            QPainter painter(&canvas);
-            painter.drawImage(QRectF(0, 0, kPaneWidth, kPaneHeight), shown);
-        }
-        const auto dragStart = Clock::now();
+    const auto drag = [&] {
         // To and fro across the picture, so that the frame moves on every step.
         const QPointF at = centre + QPointF(((step++ % 40) - 20) * 3.0, 0);
         QMouseEvent move(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton,
                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&view, &move);
         view.repaint();
-        const auto end = Clock::now();
-        baselineTotal += Seconds(dragStart - baselineStart);
-        dragTotal += Seconds(end - dragStart);
-        state.SetIterationTime(Seconds(end - dragStart));
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["move_and_repaint_ms"] = dragTotal / n * 1000;
-    state.counters["baseline_draw_ms"] = baselineTotal / n * 1000;
-    state.counters["ratio"] = dragTotal / baselineTotal;
+        return true;
+    };
+    const auto draw = [&] {
+        QPainter painter(&canvas);
+        painter.drawImage(QRectF(0, 0, kPaneWidth, kPaneHeight), shown);
+        return true;
+    };
+    wz::bench::RunPaired(state, "move_and_repaint", "baseline_draw", drag, draw,
+                         wz::bench::kWallMilliseconds);
 }
 BENCHMARK(BM_CropFrameDrag)->Iterations(400)->UseManualTime()->Unit(benchmark::kMillisecond);
 

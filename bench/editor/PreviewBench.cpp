@@ -11,6 +11,7 @@
 #include "DefaultContent.h"
 #include "LevelNames.h"
 #include "MidiFile.h"
+#include "PairedTiming.h"
 #include "PreviewDock.h"
 #include "SlotPreview.h"
 
@@ -121,23 +122,17 @@ void BM_PicturePreview(benchmark::State& state) {
         state.SkipWithError("no window or no picture");
         return;
     }
-    double decodeTotal = 0;
-    double previewTotal = 0;
-    for (auto _ : state) {
-        const auto decodeStart = Clock::now();
-        benchmark::DoNotOptimize(wz::DecodePicture(bytes));
-        const auto previewStart = Clock::now();
+    const auto preview = [&] {
         window.preview->ShowPictureBytes(bytes);
         window.preview->findChild<QLabel*>("previewPicture")->repaint();
-        const auto end = Clock::now();
-        decodeTotal += Seconds(previewStart - decodeStart);
-        previewTotal += Seconds(end - previewStart);
-        state.SetIterationTime(Seconds(end - previewStart));
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["preview_ms"] = previewTotal / n * 1000;
-    state.counters["baseline_decode_ms"] = decodeTotal / n * 1000;
-    state.counters["ratio"] = previewTotal / decodeTotal;
+        return true;
+    };
+    const auto decode = [&] {
+        benchmark::DoNotOptimize(wz::DecodePicture(bytes));
+        return true;
+    };
+    wz::bench::RunPaired(state, "preview", "baseline_decode", preview, decode,
+                         wz::bench::kWallMilliseconds);
 }
 BENCHMARK(BM_PicturePreview)->Iterations(200)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <ctime>
 #include <string>
 
@@ -18,21 +19,37 @@ inline double ThreadSeconds() {
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
 }
 
+// Time as the user waits it, for what runs partly outside this thread (painting, disk writes).
+inline double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The clock a paired run reads and the unit its counters are given in.
+struct PairedClock {
+    double (*now)() = ThreadSeconds;
+    const char* suffix = "_us";
+    double perSecond = 1e6;
+};
+
+inline constexpr PairedClock kWallMilliseconds{WallSeconds, "_ms", 1e3};
+
 // Runs subject() and baseline() once per iteration; the iteration time is the subject's.
-// Either returns false to stop the run with an error.
+// Either returns false to stop the run with an error (the first error message set stays).
 template <typename Subject, typename Baseline>
 void RunPaired(benchmark::State& state, const std::string& subjectName,
-               const std::string& baselineName, Subject subject, Baseline baseline) {
+               const std::string& baselineName, Subject subject, Baseline baseline,
+               PairedClock clock = {}) {
     double subjectSeconds = 0;
     double baselineSeconds = 0;
     for (auto _ : state) {
-        const double t0 = ThreadSeconds();
+        const double t0 = clock.now();
         const bool subjectOk = subject();
         benchmark::ClobberMemory();
-        const double t1 = ThreadSeconds();
+        const double t1 = clock.now();
         const bool baselineOk = baseline();
         benchmark::ClobberMemory();
-        const double t2 = ThreadSeconds();
+        const double t2 = clock.now();
         if (!subjectOk || !baselineOk) {
             state.SkipWithError("a measured call failed");
             return;
@@ -42,8 +59,8 @@ void RunPaired(benchmark::State& state, const std::string& subjectName,
         state.SetIterationTime(t1 - t0);
     }
     const auto n = static_cast<double>(state.iterations());
-    state.counters[subjectName + "_us"] = subjectSeconds / n * 1e6;
-    state.counters[baselineName + "_us"] = baselineSeconds / n * 1e6;
+    state.counters[subjectName + clock.suffix] = subjectSeconds / n * clock.perSecond;
+    state.counters[baselineName + clock.suffix] = baselineSeconds / n * clock.perSecond;
     state.counters["ratio"] = subjectSeconds / baselineSeconds;
 }
 

@@ -25,6 +25,21 @@ void DrawBackground(Picture& frame, const Picture* background) {
     }
 }
 
+// Every screen: the background, the screen's own layer over it where there are tiles to draw
+// it from, and the frame presented. Nothing is painted before the frame exists.
+template <typename Layer>
+void PaintOverBackground(const ScreenPictures& pictures, FramePresenter& presenter, Layer layer) {
+    if (pictures.frame == nullptr) {
+        return;
+    }
+    Picture& frame = *pictures.frame;
+    DrawBackground(frame, pictures.background);
+    if (pictures.tiles != nullptr) {
+        layer(frame, *pictures.tiles);
+    }
+    presenter.PresentFrame(frame);
+}
+
 // The panels shared by the play and picture screens: game over takes precedence over pause.
 void DrawPausePanel(const GameState& state, Picture& frame, const Picture& tiles) {
     if (state.paused && !state.board.gameOver) {
@@ -47,13 +62,7 @@ int PaintWindow(GameState& state, const ScreenPictures& pictures, FramePresenter
 
 void PaintPlayScreen(const GameState& state, const ScreenPictures& pictures,
                      FramePresenter& presenter) {
-    if (pictures.frame == nullptr) {
-        return;
-    }
-    Picture& frame = *pictures.frame;
-    DrawBackground(frame, pictures.background);
-    if (pictures.tiles != nullptr) {
-        const Picture& tiles = *pictures.tiles;
+    PaintOverBackground(pictures, presenter, [&](Picture& frame, const Picture& tiles) {
         CopyTileKeyed(frame, tiles, layout::kSpeedLabel, tilesheet::kSpeedLabel);
         CopyTileKeyed(frame, tiles, layout::kScoreLabel, tilesheet::kScoreLabel);
         DrawNumber(frame, tiles, state.board.score, layout::kScoreDigits.x, layout::kScoreDigits.y);
@@ -74,38 +83,26 @@ void PaintPlayScreen(const GameState& state, const ScreenPictures& pictures,
             CopyTileKeyed(frame, tiles, layout::kGameOverPanel, tilesheet::kGameOverPanel);
         }
         DrawPausePanel(state, frame, tiles);
-    }
-    presenter.PresentFrame(frame);
+    });
 }
 
 void PaintPictureScreen(const GameState& state, const ScreenPictures& pictures,
                         FramePresenter& presenter) {
-    if (pictures.frame == nullptr) {
-        return;
-    }
-    Picture& frame = *pictures.frame;
-    DrawBackground(frame, pictures.background);
-    if (pictures.tiles != nullptr) {
+    PaintOverBackground(pictures, presenter, [&](Picture& frame, const Picture& tiles) {
         // The final picture carries no game-over panel.
         if (state.board.gameOver && !state.allLevelsDone) {
-            CopyTileKeyed(frame, *pictures.tiles, layout::kGameOverPanel,
-                          tilesheet::kGameOverPanel);
+            CopyTileKeyed(frame, tiles, layout::kGameOverPanel, tilesheet::kGameOverPanel);
         }
-        DrawPausePanel(state, frame, *pictures.tiles);
-    }
-    presenter.PresentFrame(frame);
+        DrawPausePanel(state, frame, tiles);
+    });
 }
 
 void PaintTitleScreen(GameState& state, const ScreenPictures& pictures, FramePresenter& presenter) {
-    if (pictures.frame == nullptr) {
-        return;
-    }
-    Picture& frame = *pictures.frame;
-    DrawBackground(frame, pictures.background);
-    if (state.scrollerOn && pictures.tiles != nullptr) {
-        DrawScroller(state, frame, *pictures.tiles);
-    }
-    presenter.PresentFrame(frame);
+    PaintOverBackground(pictures, presenter, [&](Picture& frame, const Picture& tiles) {
+        if (state.scrollerOn) {
+            DrawScroller(state, frame, tiles);
+        }
+    });
 }
 
 void DrawScroller(GameState& state, Picture& frame, const Picture& tiles) {

@@ -9,11 +9,11 @@
 
 namespace {
 
+using cfbtest::kRW;
 using cfbtest::Pattern;
 using cfbtest::ScratchDir;
 using cfbtest::Tree;
 
-constexpr std::uint32_t kRW = cfb::kModeReadWrite | cfb::kShareExclusive;
 constexpr std::uint32_t kReadShared = cfb::kModeRead | cfb::kShareDenyWrite;
 
 std::uint64_t CeilDiv(std::uint64_t a, std::uint64_t b) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -54,35 +55,16 @@ Bytes VersionFour() {
     for (std::uint32_t i = 0; i < ss / 4; ++i) {
         cfb::Store32(sector(4) + 4 * i, i < 2 ? (i == 0 ? 1 : cfb::kEndOfChain) : cfb::kFreeSect);
     }
-    cfb::DirEntry root;
-    root.name = u"Root Entry";
-    root.type = cfb::EntryType::Root;
-    root.start = 5;
-    root.size = 128;
-    root.child = 3;
-    cfb::DirEntry images;
-    images.name = u"Images";
-    images.type = cfb::EntryType::Storage;
-    images.start = 0;
-    images.child = 1;
-    cfb::DirEntry big;
-    big.name = u"Big";
-    big.type = cfb::EntryType::Stream;
-    big.start = 2;
-    big.size = 5000;
-    big.left = 2;
-    cfb::DirEntry small;
-    small.name = u"A";
-    small.type = cfb::EntryType::Stream;
-    small.color = cfb::kRed;
-    small.start = 0;
-    small.size = 100;
+    // The directory by entry number: the root, the regular stream, the mini stream (red, to the
+    // regular one's left) and the storage that holds both.
+    const cfb::DirEntry entries[] = {
+        {.name = u"Root Entry", .type = cfb::EntryType::Root, .child = 3, .start = 5, .size = 128},
+        {.name = u"Big", .type = cfb::EntryType::Stream, .left = 2, .start = 2, .size = 5000},
+        {.name = u"A", .type = cfb::EntryType::Stream, .color = cfb::kRed, .start = 0, .size = 100},
+        {.name = u"Images", .type = cfb::EntryType::Storage, .child = 1, .start = 0},
+    };
     for (std::uint32_t i = 0; i < ss / 128; ++i) {
-        const cfb::DirEntry e = i == 0   ? root
-                                : i == 1 ? big
-                                : i == 2 ? small
-                                : i == 3 ? images
-                                         : cfb::UnusedEntry();
+        const cfb::DirEntry e = i < std::size(entries) ? entries[i] : cfb::UnusedEntry();
         cfb::WriteDirEntry(e, sector(1) + 128 * i);
     }
     const Bytes b = Pattern(5000, 77);

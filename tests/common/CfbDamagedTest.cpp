@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::uint32_t kRO = cfb::kModeRead | cfb::kShareExclusive;
+using cfbtest::kRO;
 
 // Opens the file read-only and reads every stream of every storage; returns the first failure.
 int ReadEverything(const std::filesystem::path& path, std::size_t& streams) {

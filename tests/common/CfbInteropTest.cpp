@@ -13,12 +13,11 @@
 
 namespace {
 
+using cfbtest::kRW;
 using cfbtest::Pattern;
 using cfbtest::RunProgram;
 using cfbtest::ScratchDir;
 using cfbtest::Tree;
-
-constexpr std::uint32_t kRW = cfb::kModeReadWrite | cfb::kShareExclusive;
 
 // Dumps every stream with olefile in strict mode (any format defect raises) into a folder.
 const char* kOlefileDump = R"(

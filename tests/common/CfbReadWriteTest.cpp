@@ -6,12 +6,12 @@
 
 namespace {
 
+using cfbtest::kRO;
+using cfbtest::kRW;
 using cfbtest::Pattern;
 using cfbtest::ScratchDir;
 using cfbtest::Tree;
 
-constexpr std::uint32_t kRW = cfb::kModeReadWrite | cfb::kShareExclusive;
-constexpr std::uint32_t kRO = cfb::kModeRead | cfb::kShareExclusive;
 constexpr std::uint32_t kCreate = cfb::kModeCreate | kRW;
 
 Tree EdgeSizeTree() {
@@ -24,6 +24,19 @@ Tree EdgeSizeTree() {
         }
     }
     return tree;
+}
+
+// Opens the file, destroys one stream and creates it anew with these bytes; everything is
+// closed again on return.
+void ReplaceStream(const std::filesystem::path& file, const std::u16string& storage,
+                   const std::u16string& name, const std::vector<std::uint8_t>& bytes) {
+    std::shared_ptr<cfb::Storage> root, parent;
+    ASSERT_EQ(cfb::OpenCompoundFile(file, kRW, root), cfb::kOk);
+    ASSERT_EQ(root->OpenStorage(storage, kRW, parent), cfb::kOk);
+    ASSERT_EQ(parent->DestroyElement(name), cfb::kOk);
+    std::shared_ptr<cfb::Stream> s;
+    ASSERT_EQ(parent->CreateStream(name, kCreate, s), cfb::kOk);
+    ASSERT_EQ(s->Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()), nullptr), cfb::kOk);
 }
 
 // Every stream reads back byte for byte, on both sides of the mini-stream cutoff.
@@ -108,18 +121,9 @@ TEST(CfbReadWrite, ReplaceAcrossCutoff) {
     const std::size_t sizes[] = {100, 5000, 4095, 4096, 0, 70000, 64};
     std::uint32_t seed = 100;
     for (std::size_t size : sizes) {
-        std::shared_ptr<cfb::Storage> root, images;
-        ASSERT_EQ(cfb::OpenCompoundFile(dir / "r.stg", kRW, root), cfb::kOk);
-        ASSERT_EQ(root->OpenStorage(u"Images", kRW, images), cfb::kOk);
-        ASSERT_EQ(images->DestroyElement(u"S4095"), cfb::kOk);
-        std::shared_ptr<cfb::Stream> s;
-        ASSERT_EQ(images->CreateStream(u"S4095", kCreate, s), cfb::kOk);
         const auto bytes = Pattern(size, seed++);
-        ASSERT_EQ(s->Write(bytes.data(), static_cast<std::uint32_t>(size), nullptr), cfb::kOk);
+        ASSERT_NO_FATAL_FAILURE(ReplaceStream(dir / "r.stg", u"Images", u"S4095", bytes));
         tree["Images/S4095"] = bytes;
-        s.reset();
-        images.reset();
-        root.reset();
         Tree back;
         ASSERT_EQ(cfbtest::ReadTree(dir / "r.stg", back), cfb::kOk);
         ASSERT_EQ(back, tree) << "after replacing with " << size << " bytes";
@@ -136,16 +140,9 @@ TEST(CfbReadWrite, RepeatedReplacementKeepsSizeBounded) {
         ASSERT_EQ(cfbtest::BuildFile(dir / "b.stg", tree), cfb::kOk);
         const auto before = std::filesystem::file_size(dir / "b.stg");
         for (int i = 0; i < 100; ++i) {
-            std::shared_ptr<cfb::Storage> root, music;
-            ASSERT_EQ(cfb::OpenCompoundFile(dir / "b.stg", kRW, root), cfb::kOk);
-            ASSERT_EQ(root->OpenStorage(u"Music", kRW, music), cfb::kOk);
-            ASSERT_EQ(music->DestroyElement(u"Love6"), cfb::kOk);
-            std::shared_ptr<cfb::Stream> s;
-            ASSERT_EQ(music->CreateStream(u"Love6", kCreate, s), cfb::kOk);
             tree["Music/Love6"] = Pattern(size, static_cast<std::uint32_t>(i + 2));
-            ASSERT_EQ(
-                s->Write(tree["Music/Love6"].data(), static_cast<std::uint32_t>(size), nullptr),
-                cfb::kOk);
+            ASSERT_NO_FATAL_FAILURE(
+                ReplaceStream(dir / "b.stg", u"Music", u"Love6", tree["Music/Love6"]));
         }
         EXPECT_LE(std::filesystem::file_size(dir / "b.stg"), before + size + 4096) << size;
         // The tables grew into sectors the replacements freed; the file must still check clean.

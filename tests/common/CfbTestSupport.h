@@ -19,6 +19,10 @@
 
 namespace cfbtest {
 
+// The modes the tests open files and elements in when they hold them alone.
+inline constexpr std::uint32_t kRW = cfb::kModeReadWrite | cfb::kShareExclusive;
+inline constexpr std::uint32_t kRO = cfb::kModeRead | cfb::kShareExclusive;
+
 // A fresh folder under the temporary directory, removed when the test ends.
 using ScratchDir = wz::testkit::ScratchFolder;
 

@@ -21,6 +21,16 @@ inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>&
               static_cast<std::streamsize>(bytes.size()));
 }
 
+// The 16-bit samples that the disk audio driver wrote to path, channels interleaved.
+inline std::vector<std::int16_t> ReadRawSamples(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::vector<std::int16_t> samples(static_cast<std::size_t>(in.tellg()) / 2);
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(samples.data()),
+            static_cast<std::streamsize>(samples.size() * 2));
+    return samples;
+}
+
 // The largest absolute sample of frame i over all channels.
 inline int FramePeak(const std::vector<std::int16_t>& samples, int channels, std::size_t frame) {
     int peak = 0;

@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -55,12 +54,7 @@ public:
         channels_ = device.Format().channels;
         rate_ = device.Format().frequency;
         device.Close();
-        std::ifstream in(outputPath_, std::ios::binary | std::ios::ate);
-        std::vector<std::int16_t> samples(static_cast<std::size_t>(in.tellg()) / 2);
-        in.seekg(0);
-        in.read(reinterpret_cast<char*>(samples.data()),
-                static_cast<std::streamsize>(samples.size() * 2));
-        return samples;
+        return ReadRawSamples(outputPath_);
     }
 
     // Waits until the device has mixed at least frames more frames; a device that stops

@@ -129,6 +129,9 @@ struct Format {
 TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
     const auto marked = [] { return MarkedPicture(); };
     const auto png = [&] { return Blob(marked().pngsave_buffer()); };
+    const auto displayP3 = [&] {
+        return Opaque(marked()).icc_transform("p3", VImage::option()->set("input_profile", "srgb"));
+    };
     std::vector<Format> formats = {
         {"baseline JPEG", [&] { return Blob(Opaque(marked()).jpegsave_buffer()); }, false},
         {"progressive JPEG",
@@ -174,19 +177,9 @@ TEST(FitPicture, EveryFormatAndOrientationBecomesAnUprightGamePicture) {
          },
          false},
         {"TIFF", [&] { return Blob(marked().tiffsave_buffer()); }, true},
-        {"Display P3 TIFF with its profile",
-         [&] {
-             return Blob(Opaque(marked())
-                             .icc_transform("p3", VImage::option()->set("input_profile", "srgb"))
-                             .tiffsave_buffer());
-         },
+        {"Display P3 TIFF with its profile", [&] { return Blob(displayP3().tiffsave_buffer()); },
          false, 20},
-        {"Display P3 JPEG with its profile",
-         [&] {
-             return Blob(Opaque(marked())
-                             .icc_transform("p3", VImage::option()->set("input_profile", "srgb"))
-                             .jpegsave_buffer());
-         },
+        {"Display P3 JPEG with its profile", [&] { return Blob(displayP3().jpegsave_buffer()); },
          false, 20},
         {"BMP", [&] { return Converted(png(), "BMP3"); }, false},
     };

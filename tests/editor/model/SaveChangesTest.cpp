@@ -82,6 +82,13 @@ protected:
         update.DropFiles(first, files);
     }
 
+    // Runs Save, which must show exactly this one message.
+    void SaveExpecting(const wz::MessageBoxRequest& message) {
+        update.SaveChanges();
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0], message);
+    }
+
     // The file holds exactly the expected streams and is compact and sound for other readers.
     void ExpectSavedAs(const AssetContent& expected) {
         EXPECT_EQ(ReadAssetFile(asset), expected);
@@ -154,9 +161,7 @@ TEST_F(SaveChangesTest, WritesEachListAloneOrBoth) {
         }
         update.lists().selectedSlot = 5;
         wz::testkit::TakeRenames();
-        update.SaveChanges();
-        ASSERT_EQ(sink.shown.size(), 1u);
-        EXPECT_EQ(sink.shown[0], kDone);
+        SaveExpecting(kDone);
         ExpectSavedAs(expected);
         // The copy reached the disk before it took the asset file's name.
         const auto renames = wz::testkit::TakeRenames();
@@ -183,9 +188,7 @@ TEST_F(SaveChangesTest, AllFortyFourSlotsAtOnce) {
         }
         Drop(pictures, 0, files);
     }
-    update.SaveChanges();
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kDone);
+    SaveExpecting(kDone);
     ExpectSavedAs(expected);
 }
 
@@ -210,9 +213,7 @@ TEST_F(SaveChangesTest, ASavedDefaultFilePassesTheAssetToolsCheck) {
         }
         Drop(pictures, 0, files);
     }
-    update.SaveChanges();
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kDone);
+    SaveExpecting(kDone);
     ExpectSavedAs(expected);
     const CommandResult check = RunShell(tool + " check '" + asset.string() + "'");
     EXPECT_EQ(check.status, 0) << check.output;
@@ -273,9 +274,7 @@ TEST_F(SaveChangesTest, ASourceThatCannotBeReadStopsSaveBeforeAnyWrite) {
         Drop(false, 0, {Source("m.mid", Pattern(50, 3))});
         host.rebuilds = 0;
 
-        update.SaveChanges();
-        ASSERT_EQ(sink.shown.size(), 1u);
-        EXPECT_EQ(sink.shown[0], SourceFailed(bad, r.reason));
+        SaveExpecting(SourceFailed(bad, r.reason));
         EXPECT_EQ(host.rebuilds, 0) << "no rebuild after a failure";
         ExpectAllPending(3, 1);
         EXPECT_EQ(ReadFile(asset), before);
@@ -291,9 +290,7 @@ TEST_F(SaveChangesTest, AStreamMissingFromTheFileIsAdded) {
     ASSERT_TRUE(WriteAssetFile(asset, partial));
     const Bytes bytes = Pattern(300, 4);
     Drop(false, 3, {Source("four.mid", bytes)});
-    update.SaveChanges();
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kDone);
+    SaveExpecting(kDone);
     AssetContent expected = content;
     expected["Music/Love4"] = bytes;
     ExpectSavedAs(expected);
@@ -311,18 +308,14 @@ TEST_F(SaveChangesTest, AnAssetFileThatCannotBeOpenedStopsSaveBeforeAnyWrite) {
     const Bytes before = ReadFile(asset);
     Drop(true, 0, {Source("p.jpg", Pattern(9000, 8))});
     Drop(false, 0, {Source("m.mid", Pattern(90, 9))});
-    update.SaveChanges();
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], WithReason(kOpenFailed, "the file has no storage \"Music\""));
+    SaveExpecting(WithReason(kOpenFailed, "the file has no storage \"Music\""));
     EXPECT_EQ(ReadFile(asset), before);
     ExpectAllPending(1, 1);
 
     // And with the file gone altogether.
     fs::remove(asset);
     sink.shown.clear();
-    update.SaveChanges();
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], WithReason(kOpenFailed, "file not found"));
+    SaveExpecting(WithReason(kOpenFailed, "file not found"));
     EXPECT_FALSE(fs::exists(asset));
 }
 
@@ -357,9 +350,7 @@ TEST_F(SaveChangesTest, AScratchFileThatCannotBeMadeLeavesTheAssetFileAlone) {
     fs::remove_all(scratch);
     WriteFile(scratch, Pattern(100, 1));
     sink.shown.clear();
-    update.SaveChanges();
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kDone);
+    SaveExpecting(kDone);
     AssetContent expected = content;
     expected["Images/Jacket"] = picture;
     ExpectSavedAs(expected);
@@ -396,9 +387,7 @@ TEST_F(SaveChangesTest, TheSavedFileKeepsItsPermissionsAndLongSourcePathsWork) {
     WriteFile(deep / "song.mid", bytes);
     ASSERT_GT((deep / "song.mid").string().size(), 300u);
     Drop(false, 21, {(deep / "song.mid").string()});
-    update.SaveChanges();
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0], kDone);
+    SaveExpecting(kDone);
     AssetContent expected = content;
     expected["Music/Titles"] = bytes;
     ExpectSavedAs(expected);

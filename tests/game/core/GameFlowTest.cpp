@@ -34,6 +34,14 @@ Call Simple(CallKind kind) {
     return {kind};
 }
 
+// Takes the calls logged since the last take, which must begin with these; returns them all.
+std::vector<Call> TakeStartingWith(GameRig& rig, const std::vector<Call>& expected) {
+    std::vector<Call> calls = rig.log.Take();
+    const std::size_t checked = std::min(calls.size(), expected.size());
+    EXPECT_EQ(std::vector<Call>(calls.begin(), calls.begin() + checked), expected);
+    return calls;
+}
+
 void PlayToLevelComplete(GameRig& rig, AutoPlayer::Landing landing) {
     AutoPlayer player(rig, landing);
     player.PlayLevel();
@@ -202,9 +210,7 @@ TEST_P(ConfirmingKey, StartsLevel2WithItsPictureAndTrack) {
         Timer(fallPeriods[2]),
         Simple(CallKind::Repaint),
     };
-    std::vector<Call> calls = rig.log.Take();
-    ASSERT_GE(calls.size(), expected.size());
-    EXPECT_EQ(std::vector<Call>(calls.begin(), calls.begin() + expected.size()), expected);
+    const std::vector<Call> calls = TakeStartingWith(rig, expected);
     EXPECT_EQ(rig.state.levelComplete, 0);
     EXPECT_EQ(rig.state.pictureIndex, 1);
     EXPECT_EQ(rig.state.trackIndex, 1);
@@ -314,9 +320,7 @@ TEST(LevelComplete, NextLevelOnTheSameTrackKeepsTheMusic) {
         Timer(fallPeriods[2]),
         Simple(CallKind::Repaint),
     };
-    std::vector<Call> calls = rig.log.Take();
-    ASSERT_GE(calls.size(), expected.size());
-    EXPECT_EQ(std::vector<Call>(calls.begin(), calls.begin() + expected.size()), expected);
+    TakeStartingWith(rig, expected);
     EXPECT_EQ(rig.state.trackIndex, 1);
 }
 

@@ -1,16 +1,15 @@
 #include "AssetLoader.h"
 #include "AssetFileSamples.h"
+#include "FileSizeLimit.h"
 #include "GameState.h"
 #include "MessageBox.h"
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -272,16 +271,14 @@ TEST_F(AssetLoaderTest, FailedCopyLeavesNoTemporaryFile) {
     Write(SampleAssets());
     AssetLoader loader(state, sink, assetFile);
 
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit none = old;
-    none.rlim_cur = 0;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
-    const bool knock = loader.ExtractKnockSound();
-    const bool music = loader.ExtractTitleMusic();
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool knock = true;
+    bool music = true;
+    {
+        const wz::testkit::FileSizeLimit none(0);
+        ASSERT_TRUE(none.ok());
+        knock = loader.ExtractKnockSound();
+        music = loader.ExtractTitleMusic();
+    }
 
     EXPECT_FALSE(knock);
     EXPECT_FALSE(music);

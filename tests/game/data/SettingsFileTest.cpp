@@ -1,11 +1,11 @@
 #include "SettingsFile.h"
+#include "FileSizeLimit.h"
 #include "MessageBox.h"
 #include "ScratchFolder.h"
 #include "SyncProbe.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -13,7 +13,6 @@
 #include <functional>
 #include <iterator>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -249,15 +248,12 @@ TEST_F(SettingsFileTest, FailedWriteKeepsTheOldFile) {
     const auto before = FileBytes();
 
     // No file may grow beyond 0 bytes: the scratch file is made, its write fails.
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit none = old;
-    none.rlim_cur = 0;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
-    const bool saved = wz::SaveSettings(wz::GameState{}, sink, file);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved = true;
+    {
+        const wz::testkit::FileSizeLimit none(0);
+        ASSERT_TRUE(none.ok());
+        saved = wz::SaveSettings(wz::GameState{}, sink, file);
+    }
 
     EXPECT_FALSE(saved);
     ASSERT_EQ(sink.shown.size(), 1u);

@@ -2,15 +2,15 @@
 // is refused before anything is written, and a write that fails leaves the old output whole.
 
 #include "CfbTestSupport.h"
+#include "FileSizeLimit.h"
 
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <functional>
-#include <sys/resource.h>
+#include <optional>
 
 namespace {
 
@@ -126,17 +126,13 @@ TEST(WzAssetsOutputs, AFailedWriteKeepsTheOldOutput) {
         fs::create_directories(dir / "out");
         c.prepare();
         // Files may not grow beyond 4096 bytes: the temporary one is made, its write fails.
-        struct rlimit old {};
-        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        std::optional<wz::testkit::FileSizeLimit> limit;
         if (c.line.find("write failed") != std::string::npos) {
-            struct rlimit small = old;
-            small.rlim_cur = 4096;
-            ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+            limit.emplace(4096);
+            ASSERT_TRUE(limit->ok());
         }
         const wztest::ToolRun r = Tool({"extract", asset, "Images/Love1", out});
-        ::setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
+        limit.reset();
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(r.err, c.line);
         if (fs::is_regular_file(out)) {

@@ -119,6 +119,16 @@ const std::uint8_t* FindGlyph(char c) {
     return nullptr;
 }
 
+TextStyle OutlinedStyle(int scale, Colour top, Colour bottom, Colour outline) {
+    TextStyle s;
+    s.scale = scale;
+    s.top = top;
+    s.bottom = bottom;
+    s.outline = true;
+    s.outlineColour = outline;
+    return s;
+}
+
 int TextWidth(std::string_view text, int scale) {
     if (text.empty()) {
         return 0;

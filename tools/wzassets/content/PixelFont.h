@@ -28,6 +28,9 @@ struct TextStyle {
     float shadowAlpha = 0.6f;
 };
 
+// Strokes shaded from top to bottom inside a one-pixel border of the outline colour.
+TextStyle OutlinedStyle(int scale, Colour top, Colour bottom, Colour outline);
+
 // Width in pixels of a text: six font columns per character, less the last gap.
 int TextWidth(std::string_view text, int scale);
 

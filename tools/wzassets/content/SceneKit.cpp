@@ -13,27 +13,11 @@ Colour Hsv(float h, float s, float v) {
     float p = v * (1 - s);
     float q = v * (1 - s * f);
     float t = v * (1 - s * (1 - f));
-    float r = v, g = t, b = p;
-    switch (i) {
-    case 1:
-        r = q, g = v, b = p;
-        break;
-    case 2:
-        r = p, g = v, b = t;
-        break;
-    case 3:
-        r = p, g = q, b = v;
-        break;
-    case 4:
-        r = t, g = p, b = v;
-        break;
-    case 5:
-        r = v, g = p, b = q;
-        break;
-    default:
-        break;
-    }
-    return {r * 255, g * 255, b * 255};
+    // Red, green and blue for each sixth of the hue circle.
+    const float* const sextants[6][3] = {{&v, &t, &p}, {&q, &v, &p}, {&p, &v, &t},
+                                         {&p, &q, &v}, {&t, &p, &v}, {&v, &p, &q}};
+    const float* const* rgb = sextants[i < 0 ? 0 : i];
+    return {*rgb[0] * 255, *rgb[1] * 255, *rgb[2] * 255};
 }
 
 void Sky(Canvas& canvas, const Gradient& gradient, int bottom) {

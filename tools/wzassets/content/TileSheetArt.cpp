@@ -18,13 +18,7 @@ using tilesheet::TileRect;
 // frame's darkest backgrounds, framed on its lightest. The border stays above the key in its
 // red channel, so it is drawn, not keyed out.
 TextStyle GlyphStyle() {
-    TextStyle s;
-    s.scale = 2;
-    s.top = {255, 248, 196};
-    s.bottom = {255, 168, 36};
-    s.outline = true;
-    s.outlineColour = {120, 52, 8};
-    return s;
+    return OutlinedStyle(2, {255, 248, 196}, {255, 168, 36}, {120, 52, 8});
 }
 
 TextStyle LabelStyle() {

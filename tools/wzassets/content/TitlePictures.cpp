@@ -31,12 +31,7 @@ void DrawPiece(Canvas& canvas, int piece, int colour, int x, int y, int cell, fl
 }
 
 TextStyle TitleStyle(int scale) {
-    TextStyle s;
-    s.scale = scale;
-    s.top = {255, 250, 210};
-    s.bottom = {255, 150, 30};
-    s.outline = true;
-    s.outlineColour = {90, 20, 10};
+    TextStyle s = OutlinedStyle(scale, {255, 250, 210}, {255, 150, 30}, {90, 20, 10});
     s.shadow = scale;
     s.shadowColour = {0, 0, 0};
     s.shadowAlpha = 0.55f;
@@ -47,13 +42,7 @@ TextStyle TitleStyle(int scale) {
 // for the gold credits scrolling over them to keep their contrast, and cool, so that the two
 // never blend into each other.
 TextStyle LogoStyle() {
-    TextStyle s;
-    s.scale = 5;
-    s.top = {110, 140, 255};
-    s.bottom = {64, 48, 200};
-    s.outline = true;
-    s.outlineColour = {4, 4, 16};
-    return s;
+    return OutlinedStyle(5, {110, 140, 255}, {64, 48, 200}, {4, 4, 16});
 }
 
 TextStyle SubtitleStyle() {
