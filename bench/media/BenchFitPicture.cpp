@@ -10,6 +10,8 @@
 #include "ChildProcess.h"
 #include "FitPicture.h"
 
+#include "PairedTiming.h"
+
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
 #include <vips/vips8>
@@ -117,13 +119,8 @@ void BM_FitAgainstScaledDecode(benchmark::State& state) {
         state.SetIterationTime(c1 - c0);
     }
     tjDestroy(decoder);
-    const auto n = static_cast<double>(state.iterations());
-    state.counters["fit_cpu_ms"] = fitCpu / n * 1e3;
-    state.counters["decode_cpu_ms"] = decodeCpu / n * 1e3;
-    state.counters["cpu_ratio"] = fitCpu / decodeCpu;
-    state.counters["fit_wall_ms"] = fitWall / n * 1e3;
-    state.counters["decode_wall_ms"] = decodeWall / n * 1e3;
-    state.counters["wall_ratio"] = fitWall / decodeWall;
+    wz::bench::ReportPairMs(state, "fit_cpu", fitCpu, "decode_cpu", decodeCpu, "cpu_ratio");
+    wz::bench::ReportPairMs(state, "fit_wall", fitWall, "decode_wall", decodeWall, "wall_ratio");
 }
 
 struct ProcessRun {

@@ -34,6 +34,16 @@ struct PairedClock {
 
 inline constexpr PairedClock kWallMilliseconds{WallSeconds, "_ms", 1e3};
 
+// Sets the two totals' means per iteration, in milliseconds, and their ratio as counters.
+inline void ReportPairMs(benchmark::State& state, const std::string& subjectName,
+                         double subjectSeconds, const std::string& baselineName,
+                         double baselineSeconds, const std::string& ratioName = "ratio") {
+    const auto n = static_cast<double>(state.iterations());
+    state.counters[subjectName + "_ms"] = subjectSeconds / n * 1e3;
+    state.counters[baselineName + "_ms"] = baselineSeconds / n * 1e3;
+    state.counters[ratioName] = subjectSeconds / baselineSeconds;
+}
+
 // Runs subject() and baseline() once per iteration; the iteration time is the subject's.
 // Either returns false to stop the run with an error (the first error message set stays).
 template <typename Subject, typename Baseline>
