@@ -21,7 +21,7 @@ using cfbtest::Tree;
 constexpr std::uint32_t kRW = cfb::kModeReadWrite | cfb::kShareExclusive;
 
 // Dumps every stream with olefile in strict mode (any format defect raises) into a folder.
-const char* kOlefileDump = R"(
+const char* const kOlefileDump = R"(
 import os, sys
 import olefile
 f = olefile.OleFileIO(sys.argv[1], raise_defects=olefile.DEFECT_INCORRECT)
