@@ -19,21 +19,21 @@ namespace ts = wz::tilesheet;
 class TileSheet : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        sheet = new DecodedPicture;
-        ASSERT_TRUE(sheet->Decode(wz::content::MakeDefaultElement({u"Images", u"Titles"})));
+        sheet_ = new DecodedPicture;
+        ASSERT_TRUE(sheet_->Decode(wz::content::MakeDefaultElement({u"Images", u"Titles"})));
     }
     static void TearDownTestSuite() {
-        delete sheet;
-        sheet = nullptr;
+        delete sheet_;
+        sheet_ = nullptr;
     }
-    static DecodedPicture* sheet;
+    static DecodedPicture* sheet_;
 };
 
-DecodedPicture* TileSheet::sheet = nullptr;
+DecodedPicture* TileSheet::sheet_ = nullptr;
 
 TEST_F(TileSheet, IsAtLeastTheSizeTheScreensDrawFrom) {
-    EXPECT_GE(sheet->width, static_cast<int>(ts::kMinWidth));
-    EXPECT_GE(sheet->height, static_cast<int>(ts::kMinHeight));
+    EXPECT_GE(sheet_->width, static_cast<int>(ts::kMinWidth));
+    EXPECT_GE(sheet_->height, static_cast<int>(ts::kMinHeight));
 }
 
 TEST_F(TileSheet, GlyphCellsAreKeyedOutsideTheStrokeAndBrightOnIt) {
@@ -49,7 +49,7 @@ TEST_F(TileSheet, GlyphCellsAreKeyedOutsideTheStrokeAndBrightOnIt) {
         int leaks = 0;
         for (int y = 0; y < 16; ++y) {
             for (int x = 0; x < 16; ++x) {
-                auto px = sheet->At(static_cast<int>(tile->x) + x, static_cast<int>(tile->y) + y);
+                auto px = sheet_->At(static_cast<int>(tile->x) + x, static_cast<int>(tile->y) + y);
                 bool nearInk = false;
                 for (int dy = -2; dy <= 2 && !nearInk; ++dy) {
                     for (int dx = -2; dx <= 2 && !nearInk; ++dx) {
@@ -92,7 +92,7 @@ TEST_F(TileSheet, LabelsAndPanelsHaveTextOnAKeyedGround) {
         for (std::uint32_t y = 0; y < c.rect.h; ++y) {
             for (std::uint32_t x = 0; x < c.rect.w; ++x) {
                 auto px =
-                    sheet->At(static_cast<int>(c.rect.x + x), static_cast<int>(c.rect.y + y));
+                    sheet_->At(static_cast<int>(c.rect.x + x), static_cast<int>(c.rect.y + y));
                 bright += px.Max() >= 180 ? 1 : 0;
                 keyed += px.Keyed() ? 1 : 0;
             }
@@ -105,7 +105,7 @@ TEST_F(TileSheet, LabelsAndPanelsHaveTextOnAKeyedGround) {
                             {0u, c.rect.h - 1},
                             {c.rect.w - 1, c.rect.h - 1}}) {
             EXPECT_TRUE(
-                sheet->At(static_cast<int>(c.rect.x + x), static_cast<int>(c.rect.y + y)).Keyed());
+                sheet_->At(static_cast<int>(c.rect.x + x), static_cast<int>(c.rect.y + y)).Keyed());
         }
     }
 }
@@ -116,7 +116,7 @@ TEST_F(TileSheet, PanelBodiesAreOpaqueSoTheirTextReadsOnAnyBackground) {
         for (std::uint32_t y = 8; y + 8 < rect.h; ++y) {
             for (std::uint32_t x = 8; x + 8 < rect.w; ++x) {
                 seeThrough +=
-                    sheet->At(static_cast<int>(rect.x + x), static_cast<int>(rect.y + y)).Keyed()
+                    sheet_->At(static_cast<int>(rect.x + x), static_cast<int>(rect.y + y)).Keyed()
                         ? 1
                         : 0;
             }
@@ -135,7 +135,7 @@ TEST_F(TileSheet, CellTilesAreOpaqueAndDistinctWithoutColour) {
         std::vector<int> grey;
         for (std::uint32_t y = 1; y + 1 < rect.h; ++y) {
             for (std::uint32_t x = 1; x + 1 < rect.w; ++x) {
-                auto px = sheet->At(static_cast<int>(rect.x + x), static_cast<int>(rect.y + y));
+                auto px = sheet_->At(static_cast<int>(rect.x + x), static_cast<int>(rect.y + y));
                 EXPECT_FALSE(px.Keyed()) << x << "," << y;
                 grey.push_back((px.r * 30 + px.g * 59 + px.b * 11) / 100);
             }
@@ -171,7 +171,7 @@ TEST_F(TileSheet, EverythingOutsideTheTilesIsBlack) {
         for (std::uint32_t y = 0; y < g.h; ++y) {
             for (std::uint32_t x = 0; x < g.w; ++x) {
                 EXPECT_TRUE(
-                    sheet->At(static_cast<int>(g.x + x), static_cast<int>(g.y + y)).Keyed());
+                    sheet_->At(static_cast<int>(g.x + x), static_cast<int>(g.y + y)).Keyed());
             }
         }
     }
