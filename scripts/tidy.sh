@@ -61,13 +61,16 @@ run-clang-tidy-14 -quiet -j"$(nproc)" -p "$database" -header-filter="^$root/$fol
 # run-clang-tidy colours its output; the colours go before the findings are read.
 findings=$(sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E '^/[^:]+:[0-9]+:[0-9]+: (warning|error): ' |
   sed -E "s|^$root/||; s|^([^:]+:[0-9]+):[0-9]+: [a-z]+: (.*)$|\\1: \\2|" | sort -u || true)
+# clang-tidy names some findings in code it invented (a requires-expression's) with no place.
+placeless=$(sed 's/\x1b\[[0-9;]*m//g' "$log" | grep -E '^(warning|error): ' | sed 's/^/(no place): /' |
+  sort -u || true)
 
 # A source no target compiles is one clang-tidy never looked at.
 unseen=$(comm -23 <(git ls-files '*.cpp' | sort) \
   <(python3 -c 'import json,sys,os; [print(os.path.relpath(e["file"], sys.argv[2])) for e in json.load(open(sys.argv[1]))]' \
     "$database/compile_commands.json" "$root" | sort -u) | sed 's/$/: compiled by no target/')
 
-all=$(printf '%s\n%s\n' "$findings" "$unseen" | sed '/^$/d')
+all=$(printf '%s\n%s\n%s\n' "$findings" "$placeless" "$unseen" | sed '/^$/d')
 count=0
 if [ -n "$all" ]; then
   echo "$all"
