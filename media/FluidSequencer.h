@@ -22,9 +22,13 @@
 #include <string>
 #include <vector>
 
+// FluidSynth's own declarations of its opaque types, repeated word for word so that this header
+// need not include FluidSynth's.
+// NOLINTBEGIN(modernize-use-using, bugprone-reserved-identifier, readability-identifier-naming)
 typedef struct _fluid_hashtable_t fluid_settings_t;
 typedef struct _fluid_synth_t fluid_synth_t;
 typedef struct _fluid_player_t fluid_player_t;
+// NOLINTEND(modernize-use-using, bugprone-reserved-identifier, readability-identifier-naming)
 
 namespace wz {
 

@@ -34,6 +34,8 @@ tests=(
   desktop-file-utils libxml2-utils shared-mime-info xdg-utils
   # the Debian package's checks: its policy lint and its software-centre data
   lintian appstream
+  # the code checks: scripts/tidy.sh and the format check
+  clang-tidy clang-format
   # node runs the SheetJS compound-file package (scripts/sheetjs-cfb.sh installs it with npm)
   nodejs
 )

@@ -47,6 +47,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, Output output) 
         posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
     }
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
     }

@@ -50,7 +50,7 @@ const fs::path& Folder() {
 // does on a camera's picture. Written once per run as baseline and
 // progressive JPEGs of quality 92.
 fs::path Photo(bool progressive) {
-    const fs::path path = Folder() / (progressive ? "progressive.jpg" : "baseline.jpg");
+    fs::path path = Folder() / (progressive ? "progressive.jpg" : "baseline.jpg");
     if (fs::exists(path))
         return path;
     wz::media::StartPictureLibrary();

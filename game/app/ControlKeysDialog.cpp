@@ -44,6 +44,7 @@ std::vector<QString> KeyNameTexts() {
 // Every text the prompt line can show.
 std::vector<QString> PromptTexts() {
     std::vector<QString> texts;
+    texts.reserve(std::size(definePrompts));
     for (const std::string_view prompt : definePrompts) {
         texts.push_back(QString::fromLatin1(prompt.data(), static_cast<qsizetype>(prompt.size())));
     }

@@ -52,7 +52,7 @@ constexpr MenuSpec kMenus[] = {
 } // namespace
 
 QMap<std::uint32_t, QAction*> BuildGameMenu(QMenuBar& bar,
-                                            std::function<void(std::uint32_t)> onCommand) {
+                                            const std::function<void(std::uint32_t)>& onCommand) {
     QMap<std::uint32_t, QAction*> actions;
     for (const MenuSpec& menuTable : kMenus) {
         QMenu* menu = bar.addMenu(QString::fromLatin1(menuTable.title));

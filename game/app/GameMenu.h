@@ -16,6 +16,6 @@ namespace wz {
 
 // Fills the bar; each item calls onCommand with its identifier. Returns the items by identifier.
 QMap<std::uint32_t, QAction*> BuildGameMenu(QMenuBar& bar,
-                                            std::function<void(std::uint32_t)> onCommand);
+                                            const std::function<void(std::uint32_t)>& onCommand);
 
 } // namespace wz

@@ -65,27 +65,27 @@ void FreePages(void* pages, std::size_t bytes) {
 
 PageBuffer PageBuffer::Allocate(std::size_t bytes) {
     PageBuffer buffer;
-    buffer.data = static_cast<std::uint8_t*>(AllocatePages(bytes));
-    buffer.size = buffer.data != nullptr ? bytes : 0;
+    buffer.data_ = static_cast<std::uint8_t*>(AllocatePages(bytes));
+    buffer.size_ = buffer.data_ != nullptr ? bytes : 0;
     return buffer;
 }
 
 PageBuffer::PageBuffer(PageBuffer&& other) noexcept
-    : data(std::exchange(other.data, nullptr)), size(std::exchange(other.size, 0)) {}
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
 
 PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
     if (this != &other) {
         Reset();
-        data = std::exchange(other.data, nullptr);
-        size = std::exchange(other.size, 0);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
     }
     return *this;
 }
 
 void PageBuffer::Reset() {
-    FreePages(data, size);
-    data = nullptr;
-    size = 0;
+    FreePages(data_, size_);
+    data_ = nullptr;
+    size_ = 0;
 }
 
 } // namespace wz

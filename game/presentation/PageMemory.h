@@ -25,14 +25,14 @@ public:
     // Gives the pages back; the buffer is empty afterwards.
     void Reset();
 
-    std::uint8_t* Data() const { return data; }
+    std::uint8_t* Data() const { return data_; }
     // The size that was asked for (the pages behind it may be longer).
-    std::size_t Size() const { return size; }
-    bool IsEmpty() const { return data == nullptr; }
+    std::size_t Size() const { return size_; }
+    bool IsEmpty() const { return data_ == nullptr; }
 
 private:
-    std::uint8_t* data = nullptr;
-    std::size_t size = 0;
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
 };
 
 } // namespace wz

@@ -107,6 +107,9 @@ private:
     bool PrepareCopy(const Picture& source, std::uint32_t dx, std::uint32_t dy, std::uint32_t sx,
                      std::uint32_t sy, std::uint32_t w, std::uint32_t h, CopyRows& rows) const;
 
+    // Named before private members took a trailing underscore; Picture.cpp and PictureFiles.cpp
+    // use them throughout, so the rename is a change of its own.
+    // NOLINTBEGIN(readability-identifier-naming)
     // The headers are the picture's own in every case (those of a BMP file are copied out of
     // it); both are present or both absent.
     std::optional<BitmapInfo> info;
@@ -118,6 +121,7 @@ private:
     std::uint32_t depth = 0;
     PageBuffer pages;
     std::size_t pixelBytes = 0;
+    // NOLINTEND(readability-identifier-naming)
 };
 
 } // namespace wz

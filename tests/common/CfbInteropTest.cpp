@@ -20,7 +20,7 @@ using cfbtest::ScratchDir;
 using cfbtest::Tree;
 
 // Dumps every stream with olefile in strict mode (any format defect raises) into a folder.
-const char* kOlefileDump = R"(
+const char* const kOlefileDump = R"(
 import os, sys
 import olefile
 f = olefile.OleFileIO(sys.argv[1], raise_defects=olefile.DEFECT_INCORRECT)

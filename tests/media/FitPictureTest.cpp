@@ -410,6 +410,7 @@ TEST(FitPicture, RefusesAHugeHeaderBeforeDecodingIt) {
     // test's own memory up to its exec.
     const std::string peak = (folder / "peak").string();
     const int status = wz::testkit::RunProgram(
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): the folder and name are one path
         {"/usr/bin/time", "-f", "%M", "-o", peak, WZ_BINARY_DIR "/bin/wzassets", "fit",
          (folder / "huge.png").string(), (folder / "out.jpg").string()});
     // time puts "Command exited with non-zero status 1" before its figure.

@@ -19,7 +19,7 @@ protected:
     }
 
     std::string WriteSong(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        const std::string path = folder.File(name);
+        std::string path = folder.File(name);
         WriteBytes(path, bytes);
         return path;
     }

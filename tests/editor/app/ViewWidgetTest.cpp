@@ -148,6 +148,7 @@ TEST_F(ViewTest, DropsFillTheListOnShowFromTheSelectedSlot) {
             view->setCurrentItem(nullptr);
         }
         std::vector<std::string> names;
+        names.reserve(static_cast<std::size_t>(r.files));
         for (int n = 0; n < r.files; ++n) {
             names.push_back('f' + std::to_string(n) + ".jpg");
         }

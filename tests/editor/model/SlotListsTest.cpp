@@ -67,6 +67,7 @@ TEST(SlotLists, DropsFillFromTheFirstSlotAndStopAtTheLast) {
     for (const Row& r : rows) {
         SlotLists lists;
         std::vector<std::string> files;
+        files.reserve(static_cast<std::size_t>(r.files));
         for (int n = 0; n < r.files; ++n) {
             files.push_back("/f" + std::to_string(n));
         }

@@ -95,6 +95,7 @@ TEST(HighScoreDialog, PlacesTheScoreAndDropsTheLast) {
     const std::string lastLine = Line(state, 14);
     ASSERT_EQ(lastLine, "  E14.......1700  ");
     std::vector<std::string> before;
+    before.reserve(kHighScoreCount);
     for (int k = 0; k < kHighScoreCount; ++k)
         before.push_back(Line(state, k));
 

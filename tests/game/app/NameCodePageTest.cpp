@@ -14,7 +14,8 @@ namespace {
 // leaves unassigned.
 std::optional<char16_t> ReferenceCharacter(std::uint8_t byte) {
     iconv_t cd = iconv_open("UTF-16LE", "CP1251");
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    // iconv_open reports failure as (iconv_t)-1.
+    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
         return std::nullopt;
     char in[1] = {static_cast<char>(byte)};
     unsigned char out[4] = {};

@@ -40,25 +40,25 @@ public:
     AudioServices(GameState& state, AudioDevice& device, MusicNoticeQueue& notices,
                   MessageBoxSink& messages, const TempFolder& folder,
                   std::string soundFont = FluidSequencer::DefaultSoundFontPath())
-        : state_(state), sequencer(device, notices, std::move(soundFont)),
+        : state(state), sequencer(device, notices, std::move(soundFont)),
           music(state, sequencer, messages), knock(device), musicTempPath(folder.File("tmpmusic")),
           knockTempPath(folder.File("tmpknock")) {}
 
     void LoadBackgroundPicture(std::u16string_view) override {}
     void ExtractMusicTrack(std::u16string_view) override {
         WriteBytes(musicTempPath, song);
-        state_.musicReady = 1;
-        state_.musicTempExists = 1;
+        state.musicReady = 1;
+        state.musicTempExists = 1;
     }
     void StartMusic() override { music.StartMusic(musicTempPath); }
     void CloseMusic() override { music.CloseMusic(); }
-    void PlayKnock() override { wz::PlayKnock(state_, knock, knockTempPath); }
+    void PlayKnock() override { wz::PlayKnock(state, knock, knockTempPath); }
     bool SaveSettings() override {
         ++saves;
         return true;
     }
 
-    GameState& state_;
+    GameState& state;
     FluidSequencer sequencer;
     Music music;
     KnockPlayer knock;

@@ -15,7 +15,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(audio.Open()) << audio.device.LastError(); }
 
     std::string WriteKnock(double seconds) {
-        const std::string path = folder.File("tmpknock");
+        std::string path = folder.File("tmpknock");
         WriteBytes(path, SineWave(audio.Rate(), seconds, 440, kAmplitude));
         return path;
     }

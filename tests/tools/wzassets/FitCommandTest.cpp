@@ -201,6 +201,7 @@ TEST(FitCommand, TheProgramFitsEachFormatByPathAndRefusesAFifo) {
         // A hang is cut short, and then fails.
         const int code = wz::testkit::RunProgram(
             {"timeout", "60", "sh", "-c", "exec \"$0\" fit \"$1\" \"$2\" 2>&1",
+             // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): the folder and name are one path
              WZ_BINARY_DIR "/bin/wzassets", (folder / r.picture).string(), out.string()},
             &said);
         EXPECT_EQ(code, r.code) << said;

@@ -109,6 +109,7 @@ TEST_F(WzAssetsTest, ExtractRefusesAStreamWhoseChainIsDamaged) {
 TEST_F(WzAssetsTest, ExtractsToStandardOutput) {
     std::string captured;
     const int code = cfbtest::RunProgram(
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): the folder and name are one path
         {WZ_BINARY_DIR "/bin/wzassets", "extract", file, "Sound/Knock", "-"}, &captured);
     EXPECT_EQ(code, 0);
     const auto expected = Pattern(4096, 3);

@@ -57,9 +57,7 @@ Cell Song::MakeCell(int chord0, int chord1, int centre, bool cadence, int finalD
                 // A step or a small leap, pulled back towards the centre of the range.
                 static constexpr int kSteps[] = {-2, -1, -1, 1, 1, 2, 3, -3};
                 int step = kSteps[random_.Range(0, 7)];
-                if (degree > centre + 3 && step > 0) {
-                    step = -step;
-                } else if (degree < centre - 3 && step < 0) {
+                if ((degree > centre + 3 && step > 0) || (degree < centre - 3 && step < 0)) {
                     step = -step;
                 }
                 int target = std::clamp(degree + step, centre - 5, centre + 7);

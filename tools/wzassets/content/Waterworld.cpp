@@ -23,6 +23,8 @@ void PaintNightCity(Canvas& c) {
             c.FillRect(x, top, w - 2, waterline - top, body);
             if (r.Chance(0.3f)) {
                 c.FillRect(x + w / 2 - 2, top - 14, 2, 14, body);
+                // The light sits on the mast's whole-pixel column.
+                // NOLINTNEXTLINE(bugprone-integer-division)
                 c.FillDisc(x + w / 2 - 1.0f, top - 15.0f, 1.5f, {255, 60, 60});
             }
             for (int wy = top + 5; wy < waterline - 4; wy += 6) {
