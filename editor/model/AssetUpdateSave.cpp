@@ -225,7 +225,7 @@ std::string AssetUpdate::WriteTryPack() {
         return {};
     }
     const std::string failure = FillPlaceholders(kTryPackMessage, TempFolder());
-    const std::string pack = MakeTempFile();
+    std::string pack = MakeTempFile();
     if (pack.empty()) {
         const int error = errno;
         ShowFailure(failure, std::strerror(error));
