@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test
-# headless, then runs the suite again in an optimised build without them, as a packager builds
-# it. Ends with CTest's summary; exits non-zero on any failure.
+# Checks every C++ file against .clang-format, builds everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs every test headless, then runs the suite again in an
+# optimised build without them, as a packager builds it. Ends with each stage's time; exits
+# non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh --tests
@@ -26,6 +27,19 @@ print_times() {
 }
 trap print_times EXIT
 took dependencies
+status=0
+
+# Every C++ file in the project's one format; a file that differs is named with its line.
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror || {
+    echo "test.sh: the files above differ from .clang-format; clang-format -i puts them right" >&2
+    status=1
+  }
+else
+  find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0 |
+    xargs -0 clang-format --dry-run --Werror || status=1
+fi
+took format
 
 # The parsers' fuzz targets, for a bounded time each, when clang is there.
 if command -v clang++ >/dev/null 2>&1; then
@@ -39,7 +53,6 @@ fi
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DWZ_SANITIZE=ON -DWZ_BUILD_BENCH=ON >/dev/null
 cmake --build build-test -j"$jobs"
 took "sanitizer build"
-status=0
 ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600 || status=$?
 took "sanitizer suite"
 

@@ -103,10 +103,10 @@ struct Origin {
 
 // Finds each replacement's place in the source: the stream it stands for, or, for a stream the
 // source lacks, the storage that gains it.
-int MatchReplacements(const Directory& from, std::uint32_t storage,
-                      std::span<const StreamReplacement> replacements,
-                      std::unordered_map<std::uint32_t, const StreamReplacement*>& replaced,
-                      std::unordered_map<std::uint32_t, std::vector<const StreamReplacement*>>& added) {
+int MatchReplacements(
+    const Directory& from, std::uint32_t storage, std::span<const StreamReplacement> replacements,
+    std::unordered_map<std::uint32_t, const StreamReplacement*>& replaced,
+    std::unordered_map<std::uint32_t, std::vector<const StreamReplacement*>>& added) {
     for (const StreamReplacement& r : replacements) {
         if (!IsValidName(r.stream)) {
             return kErrInvalidName;
@@ -120,11 +120,11 @@ int MatchReplacements(const Directory& from, std::uint32_t storage,
             return kErrAlreadyExists;
         }
         std::vector<const StreamReplacement*>& gained = added[parent];
-        const bool twice =
-            id != kNoStream ? replaced.count(id) != 0
-                            : std::any_of(gained.begin(), gained.end(), [&](const auto* other) {
-                                  return CompareNames(other->stream, r.stream) == 0;
-                              });
+        const bool twice = id != kNoStream
+                               ? replaced.count(id) != 0
+                               : std::any_of(gained.begin(), gained.end(), [&](const auto* other) {
+                                     return CompareNames(other->stream, r.stream) == 0;
+                                 });
         if (twice) {
             return kErrInvalidArgument;
         }

@@ -1,7 +1,7 @@
 #include "JpegDecoder.h"
 
-#include <cstring>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace wz::media {

@@ -23,8 +23,7 @@ QMessageBox::StandardButton Run(const MessageBoxRequest& request,
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton defaultButton) {
     QMessageBox box(IconFor(request.icon), QString::fromUtf8(request.caption),
-                    QString::fromUtf8(request.text), buttons,
-                    QtMessageBoxes::OwnerFor(request));
+                    QString::fromUtf8(request.text), buttons, QtMessageBoxes::OwnerFor(request));
     // The texts are laid out with spaces and line breaks of their own.
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);

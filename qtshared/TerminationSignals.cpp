@@ -3,8 +3,8 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <signal.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 #include <utility>
 

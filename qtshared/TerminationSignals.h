@@ -34,8 +34,8 @@ private:
     std::function<void(int)> onSignal_;
     QSocketNotifier* notifier_ = nullptr;
     int received_ = 0;
-    struct sigaction previous_[3] {};
-    bool installed_[3] {};
+    struct sigaction previous_[3]{};
+    bool installed_[3]{};
 };
 
 // Ends the process by the signal with its default action, as if no handler had been there, so

@@ -75,8 +75,8 @@ inline std::vector<std::string> CutTexts(const QWidget& dialog) {
             // The text is drawn centred in the style's text rectangle; the line may use the
             // whole height of the button.
             const QSize needed = textSize(metrics, Qt::TextShowMnemonic, button->text());
-            check(*button, button->text(), "the button",
-                  needed, QSize(PushButtonTextRect(*button).width(), button->height()));
+            check(*button, button->text(), "the button", needed,
+                  QSize(PushButtonTextRect(*button).width(), button->height()));
         } else if (const auto* other = qobject_cast<const QAbstractButton*>(control)) {
             check(*other, other->text(), "the button", other->sizeHint(), other->size());
         } else if (const auto* box = qobject_cast<const QGroupBox*>(control)) {

@@ -44,8 +44,8 @@ bool Handshake(int number, bool abstract, Clock::time_point end) {
     // The abstract name is the path behind a NUL, without one at its end.
     const std::size_t offset = abstract ? 1 : 0;
     std::memcpy(address.sun_path + offset, path.data(), path.size());
-    const auto length =
-        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstract ? 0 : 1));
+    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset +
+                                               path.size() + (abstract ? 0 : 1));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;

@@ -17,8 +17,8 @@
 #include <turbojpeg.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -61,10 +61,11 @@ const std::string& Photo() {
         for (int y = 0; y < kPhotoHeight; ++y) {
             for (int x = 0; x < kPhotoWidth; ++x) {
                 const unsigned noise = (x * 7919u + y * 104729u) * 2654435761u >> 28;
-                canvas.Set(x, y,
-                           wz::content::Rgb{static_cast<std::uint8_t>(x * 200 / kPhotoWidth + noise),
-                                            static_cast<std::uint8_t>(y * 180 / kPhotoHeight + noise),
-                                            static_cast<std::uint8_t>(((x ^ y) >> 4) & 0x7f)});
+                canvas.Set(
+                    x, y,
+                    wz::content::Rgb{static_cast<std::uint8_t>(x * 200 / kPhotoWidth + noise),
+                                     static_cast<std::uint8_t>(y * 180 / kPhotoHeight + noise),
+                                     static_cast<std::uint8_t>(((x ^ y) >> 4) & 0x7f)});
             }
         }
         const std::vector<std::uint8_t> jpeg =
@@ -89,8 +90,8 @@ void DecodeEighth(tjhandle decoder, const std::vector<std::uint8_t>& jpeg,
     const int width = kPhotoWidth / 8;
     const int height = kPhotoHeight / 8;
     rgb.resize(static_cast<std::size_t>(width) * height * 3);
-    tjDecompress2(decoder, jpeg.data(), static_cast<unsigned long>(jpeg.size()), rgb.data(),
-                  width, 0, height, TJPF_RGB, 0);
+    tjDecompress2(decoder, jpeg.data(), static_cast<unsigned long>(jpeg.size()), rgb.data(), width,
+                  0, height, TJPF_RGB, 0);
 }
 
 void BM_CropFrameDrag(benchmark::State& state) {
@@ -119,8 +120,8 @@ void BM_CropFrameDrag(benchmark::State& state) {
     const auto drag = [&] {
         // To and fro across the picture, so that the frame moves on every step.
         const QPointF at = centre + QPointF(((step++ % 40) - 20) * 3.0, 0);
-        QMouseEvent move(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(&view, &move);
         view.repaint();
         return true;

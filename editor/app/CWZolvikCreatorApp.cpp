@@ -90,8 +90,7 @@ void CWZolvikCreatorApp::ConnectCommands() {
     frame.ConnectCommand(wz::ID_APP_EXIT, &frame, &QWidget::close);
     frame.ConnectCommand(wz::ID_VIEW_PICTURES, document, &CWZolvikCreatorDoc::ShowPictures);
     frame.ConnectCommand(wz::ID_VIEW_MUSIC, document, &CWZolvikCreatorDoc::ShowMusic);
-    frame.ConnectCommand(wz::ID_VIEW_REVERT_CURRENT, document,
-                         &CWZolvikCreatorDoc::RevertCurrent);
+    frame.ConnectCommand(wz::ID_VIEW_REVERT_CURRENT, document, &CWZolvikCreatorDoc::RevertCurrent);
     frame.ConnectCommand(wz::ID_VIEW_EXPLORER, view_, &CWZolvikCreatorView::StartExplorer);
     frame.ConnectCommand(wz::ID_VIEW_ZOLVIK, view_, &CWZolvikCreatorView::StartGame);
     frame.ConnectCommand(wz::ID_VIEW_TRY, view_, &CWZolvikCreatorView::TryInGame);

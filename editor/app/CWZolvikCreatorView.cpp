@@ -64,8 +64,8 @@ std::vector<std::string> DroppedFiles(const QMimeData* data) {
 
 } // namespace
 
-CWZolvikCreatorView::CWZolvikCreatorView(CWZolvikCreatorDoc& document,
-                                         wz::MessageBoxSink& messages, QWidget* parent)
+CWZolvikCreatorView::CWZolvikCreatorView(CWZolvikCreatorDoc& document, wz::MessageBoxSink& messages,
+                                         QWidget* parent)
     : QTreeWidget(parent), document_(document), messages_(messages),
       programFolder_(QCoreApplication::applicationDirPath()) {
     static const char* const kImageFiles[] = {
@@ -93,8 +93,7 @@ CWZolvikCreatorView::CWZolvikCreatorView(CWZolvikCreatorDoc& document,
     warningIcon_ = wz::SlotWarningIcon(*this);
     slotMenu_ = new QMenu(this);
     trials_ = new GameTrials(this);
-    connect(&document_, &CWZolvikCreatorDoc::listsChanged, this,
-            &CWZolvikCreatorView::RebuildTree);
+    connect(&document_, &CWZolvikCreatorDoc::listsChanged, this, &CWZolvikCreatorView::RebuildTree);
 }
 
 void CWZolvikCreatorView::SetSlotMenuActions(const QList<QAction*>& actions) {

@@ -58,18 +58,15 @@ void CropView::paintEvent(QPaintEvent* /*event*/) {
     painter.drawImage(picture, picture_);
     // Dim what the game picture leaves out, in four bands around the frame.
     const QColor dim(0, 0, 0, 150);
-    painter.fillRect(QRectF(picture.left(), picture.top(), picture.width(),
-                            crop.top() - picture.top()),
-                     dim);
-    painter.fillRect(QRectF(picture.left(), crop.bottom(), picture.width(),
-                            picture.bottom() - crop.bottom()),
-                     dim);
-    painter.fillRect(QRectF(picture.left(), crop.top(), crop.left() - picture.left(),
-                            crop.height()),
-                     dim);
-    painter.fillRect(QRectF(crop.right(), crop.top(), picture.right() - crop.right(),
-                            crop.height()),
-                     dim);
+    painter.fillRect(
+        QRectF(picture.left(), picture.top(), picture.width(), crop.top() - picture.top()), dim);
+    painter.fillRect(
+        QRectF(picture.left(), crop.bottom(), picture.width(), picture.bottom() - crop.bottom()),
+        dim);
+    painter.fillRect(
+        QRectF(picture.left(), crop.top(), crop.left() - picture.left(), crop.height()), dim);
+    painter.fillRect(
+        QRectF(crop.right(), crop.top(), picture.right() - crop.right(), crop.height()), dim);
     painter.setPen(QPen(Qt::white, 1, Qt::SolidLine));
     painter.drawRect(crop.adjusted(0.5, 0.5, -0.5, -0.5));
     painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
@@ -115,8 +112,7 @@ void CropView::wheelEvent(QWheelEvent* event) {
     }
     // Away from the author zooms in: the frame takes less of the picture.
     const double notches = event->angleDelta().y() / 120.0;
-    frame_->ZoomAt(std::pow(kNotchFactor, notches),
-                   {event->position().x(), event->position().y()});
+    frame_->ZoomAt(std::pow(kNotchFactor, notches), {event->position().x(), event->position().y()});
     if (dragFrom_) {
         // A drag goes on from the zoomed frame.
         dragFrom_ = event->position();

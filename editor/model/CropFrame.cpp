@@ -36,8 +36,8 @@ void CropFrame::Clamp() {
 }
 
 void CropFrame::ResizePane(int paneWidth, int paneHeight) {
-    scale_ = std::min(std::max(1, paneWidth) / sourceWidth_,
-                      std::max(1, paneHeight) / sourceHeight_);
+    scale_ =
+        std::min(std::max(1, paneWidth) / sourceWidth_, std::max(1, paneHeight) / sourceHeight_);
     offsetX_ = (paneWidth - sourceWidth_ * scale_) / 2;
     offsetY_ = (paneHeight - sourceHeight_ * scale_) / 2;
 }

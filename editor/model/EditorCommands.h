@@ -99,8 +99,8 @@ struct MenuPopup {
 
 inline constexpr std::array<MenuPopup, 3> kMenu = {{
     {"&File",
-     {ID_FILE_RESTORE, ID_FILE_SAVE_CHANGES, kSeparator, ID_FILE_CHOOSE, ID_FILE_EXPORT,
-      kSeparator, ID_FILE_FIT, ID_FILE_FIT_ALL, kSeparator, ID_APP_EXIT, -1}},
+     {ID_FILE_RESTORE, ID_FILE_SAVE_CHANGES, kSeparator, ID_FILE_CHOOSE, ID_FILE_EXPORT, kSeparator,
+      ID_FILE_FIT, ID_FILE_FIT_ALL, kSeparator, ID_APP_EXIT, -1}},
     {"&View",
      {ID_VIEW_PICTURES, ID_VIEW_MUSIC, kSeparator, ID_VIEW_REVERT_CURRENT, kSeparator,
       ID_VIEW_EXPLORER, ID_VIEW_ZOLVIK, ID_VIEW_TRY, kSeparator, ID_VIEW_TOOLBAR,

@@ -17,7 +17,7 @@ SlotLists::SlotLists() {
 
 SlotListRef SlotLists::List(SlotKind kind) {
     if (kind == SlotKind::Pictures) {
-        return {u"Images",      pictureStreamNames, pictureLabels,  picturePaths,
+        return {u"Images",      pictureStreamNames, pictureLabels,   picturePaths,
                 pictureChanged, picturesDirty,      pictureProblems, pictureFittedFrom};
     }
     return {u"Music",     musicStreamNames, musicLabels,   musicPaths,

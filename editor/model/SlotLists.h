@@ -69,8 +69,8 @@ struct SlotLists {
 
     // Stores the dropped files in the list on show from slot first on; files beyond the last
     // slot are ignored. Marks the list dirty even when no slot was filled. A filled slot's
-    // problem is cleared until its new file has been checked, and it is no longer fitted. Returns the number of slots
-    // filled, from first on.
+    // problem is cleared until its new file has been checked, and it is no longer fitted. Returns
+    // the number of slots filled, from first on.
     int Drop(int first, const std::vector<std::string>& files);
 
     // Empties the paths, problems, fitted sources and flags of one list.

@@ -112,7 +112,8 @@ PicturePreview DecodePicture(std::span<const std::uint8_t> bytes) {
     const std::size_t row = static_cast<std::size_t>(out.width) * 3;
     out.rgb.resize(row * static_cast<std::size_t>(out.height));
     for (int y = 0; y < out.height; ++y) {
-        const std::uint8_t* from = decoded.data() + static_cast<std::size_t>(out.height - 1 - y) * stride;
+        const std::uint8_t* from =
+            decoded.data() + static_cast<std::size_t>(out.height - 1 - y) * stride;
         std::uint8_t* to = out.rgb.data() + static_cast<std::size_t>(y) * row;
         for (std::size_t x = 0; x < row; x += 3) {
             to[x] = from[x + 2];

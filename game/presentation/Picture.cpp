@@ -35,8 +35,8 @@ Picture::Picture(std::int32_t width, std::int32_t height) {
     PageBuffer array = PageBuffer::Allocate(size);
     if (array.IsEmpty())
         return;
-    *header = BitmapInfoHeader{sizeof(BitmapInfoHeader), width, height, 1, 24, 0,
-                               static_cast<std::uint32_t>(size), 0, 0, 0, 0};
+    *header = BitmapInfoHeader{sizeof(BitmapInfoHeader),         width, height, 1, 24, 0,
+                               static_cast<std::uint32_t>(size), 0,     0,      0, 0};
     info->bmiHeader = *header;
     pages = std::move(array);
     pixelBytes = size;

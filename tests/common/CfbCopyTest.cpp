@@ -176,9 +176,11 @@ TEST(CfbCopy, ReplacementsThatCannotBeMadeAreRefused) {
     };
     const Row rows[] = {
         {"no such storage", {{u"Music", u"Love1", bytes}}, cfb::kErrNotFound},
-        {"the same stream twice", {{u"Images", u"Love1", bytes}, {u"Images", u"Love1", bytes}},
+        {"the same stream twice",
+         {{u"Images", u"Love1", bytes}, {u"Images", u"Love1", bytes}},
          cfb::kErrInvalidArgument},
-        {"the same new stream twice", {{u"Images", u"Win", bytes}, {u"Images", u"WIN", bytes}},
+        {"the same new stream twice",
+         {{u"Images", u"Win", bytes}, {u"Images", u"WIN", bytes}},
          cfb::kErrInvalidArgument},
         {"a bad name", {{u"Images", u"a/b!", bytes}}, cfb::kErrInvalidName},
     };

@@ -198,8 +198,8 @@ TEST(CompoundStorageSize, ADamagedSizeFailsAtOnceWithoutAHugeAllocation) {
     // Version 3, a size field of 0xFFFFFFFF.
     ASSERT_EQ(cfbtest::BuildFile(dir / "v3.stg", {{"Images/Love2", cfbtest::Pattern(5000, 2)}}),
               cfb::kOk);
-    rows.push_back({"version 3, 0xFFFFFFFF", cfbtest::ReadFileBytes(dir / "v3.stg"), u"Images",
-                    u"Love2"});
+    rows.push_back(
+        {"version 3, 0xFFFFFFFF", cfbtest::ReadFileBytes(dir / "v3.stg"), u"Images", u"Love2"});
     const std::u16string name = u"Love2";
     const auto* raw = reinterpret_cast<const std::uint8_t*>(name.data());
     auto& v3 = rows.back().bytes;

@@ -256,9 +256,9 @@ TEST(FitPicture, AReducedDecodeStillCoversTheFrame) {
     const Bytes png = Blob(pixels.pngsave_buffer(VImage::option()->set("compression", 1)));
     // The frame's shape from the middle of the part, at full resolution.
     const auto frame = [](const VImage& part) {
-        return part.thumbnail_image(kFrameWidth, VImage::option()
-                                                     ->set("height", kFrameHeight)
-                                                     ->set("crop", VIPS_INTERESTING_CENTRE));
+        return part.thumbnail_image(
+            kFrameWidth,
+            VImage::option()->set("height", kFrameHeight)->set("crop", VIPS_INTERESTING_CENTRE));
     };
     const VImage middle = frame(pixels);
     const struct {
@@ -301,13 +301,19 @@ TEST(FitPicture, RectangleCropKeepsThePartTheCallerChose) {
         {"the whole picture", upright, {0, 0, kWidth, kHeight}, grey},
         {"flush with the right edge", upright, {kWidth - kMark, 0, kMark, kMark}, grey},
         {"flush with the bottom edge", upright, {0, kHeight - kMark, kMark, kMark}, grey},
-        {"flush with both, over the white corner", upright,
-         {kWidth - kMark, kHeight - kMark, kMark, kMark}, white},
+        {"flush with both, over the white corner",
+         upright,
+         {kWidth - kMark, kHeight - kMark, kMark, kMark},
+         white},
         {"a wide band over the red square keeps its middle", upright, {0, 0, kWidth, kMark}, grey},
-        {"a tall band under the red square keeps its middle", upright, {0, 0, kMark, kHeight},
+        {"a tall band under the red square keeps its middle",
+         upright,
+         {0, 0, kMark, kHeight},
          grey},
-        {"on an orientation-5 photo, in upright pixels", transposed,
-         {kWidth - kMark, kHeight - kMark, kMark, kMark}, white},
+        {"on an orientation-5 photo, in upright pixels",
+         transposed,
+         {kWidth - kMark, kHeight - kMark, kMark, kMark},
+         white},
         {"one pixel past the right edge", upright, {kWidth - kMark + 1, 0, kMark, kMark}, {}},
         {"one pixel past the bottom edge", upright, {0, kHeight - kMark + 1, kMark, kMark}, {}},
         {"wider than the picture", upright, {0, 0, kWidth + 1, kMark}, {}},
@@ -437,7 +443,7 @@ TEST(SketchPicture, GivesAnUprightScreenCopyAndAFrameShapedAttentionRectangle) {
         EXPECT_EQ(sketch.width, 74); // never enlarged, only shrunk to fit
         EXPECT_EQ(sketch.height, 108);
         ASSERT_EQ(sketch.rgb.size(), 74u * 108u * 3u);
-        EXPECT_GT(sketch.rgb[(5 * 74 + 5) * 3], 200);     // the red corner, top left
+        EXPECT_GT(sketch.rgb[(5 * 74 + 5) * 3], 200); // the red corner, top left
         EXPECT_LT(sketch.rgb[(5 * 74 + 5) * 3 + 1], 60);
         EXPECT_EQ(sketch.attention.width, kWidth);
         EXPECT_EQ(sketch.attention.height, kHeight);

@@ -1,10 +1,10 @@
 // SIGTERM, SIGINT and SIGHUP end the game through its ordinary shutdown: the built program is
 // stopped by each of them, and in process the signal reaches a modal dialog's loop.
 
+#include "TerminationSignals.h"
 #include "BuiltGameSupport.h"
 #include "DialogTestSupport.h"
 #include "SettingsFile.h"
-#include "TerminationSignals.h"
 
 #include <csignal>
 #include <sys/stat.h>
@@ -44,7 +44,9 @@ TEST_F(GameProgramTest, BuiltGameEndsCleanlyOnEachSignal) {
         const ino_t inode = Inode(setup.settingsFile);
         QProcess game;
         ASSERT_TRUE(StartOffscreenGame(game, folder, tmp)) << signal;
-        ASSERT_TRUE(WaitFor(game, [&] { return TempFiles(tmp) == 2; }, 60000)) << signal;
+        ASSERT_TRUE(WaitFor(
+            game, [&] { return TempFiles(tmp) == 2; }, 60000))
+            << signal;
 
         ASSERT_EQ(::kill(static_cast<pid_t>(game.processId()), signal), 0);
         const bool ended = game.waitForFinished(60000);
@@ -82,9 +84,9 @@ TEST_F(GameProgramTest, BuiltGameTellsAFatalErrorOnStderr) {
     ::kill(static_cast<pid_t>(game.processId()), SIGTERM);
     ASSERT_TRUE(game.waitForFinished(60000));
     error += game.readAllStandardError();
-    const QString expected = "WinZolvik: fatal error: " +
-                             QString::fromStdString((folder / "WinData.stg").string()) +
-                             ": file not found";
+    const QString expected =
+        "WinZolvik: fatal error: " + QString::fromStdString((folder / "WinData.stg").string()) +
+        ": file not found";
     EXPECT_TRUE(QString::fromLocal8Bit(error).split('\n').contains(expected))
         << error.toStdString();
     EXPECT_EQ(TempFiles(tmp), 0u);

@@ -5,11 +5,11 @@
 //   editor_fit_shot FOLDER FRAME.png ALL.png
 // Runs on the platform the environment names, as editor_warning_shot does.
 
-#include "Canvas.h"
 #include "CMainFrame.h"
 #include "CWZolvikCreatorApp.h"
 #include "CWZolvikCreatorDoc.h"
 #include "CWZolvikCreatorView.h"
+#include "Canvas.h"
 #include "EditorCommands.h"
 #include "JpegWriter.h"
 #include "MediaFiles.h"
@@ -89,9 +89,9 @@ int main(int argc, char** argv) {
     const fs::path pictures = folder / "Pictures";
     fs::create_directories(pictures);
     wztest::WriteFile(pictures / "holiday.jpg", wztest::JpegPicture(640, 480));
-    wztest::WriteFile(pictures / "balloon.jpg",
-                      wz::content::EncodeJpeg(Landscape(1600, 1000), 92,
-                                              wz::content::ChromaSampling::Halved));
+    wztest::WriteFile(
+        pictures / "balloon.jpg",
+        wz::content::EncodeJpeg(Landscape(1600, 1000), 92, wz::content::ChromaSampling::Halved));
     const wz::content::Canvas shot = Landscape(900, 700);
     QImage(shot.Data(), shot.Width(), shot.Height(), shot.Width() * 3, QImage::Format_RGB888)
         .save(QFile::decodeName((pictures / "screenshot.png").c_str()));

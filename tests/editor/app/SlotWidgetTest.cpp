@@ -180,8 +180,8 @@ TEST_F(SlotWidgetTest, ChooseFileTakesTheFileAsADropOnTheSlotWould) {
     QTest::keyClick(view, Qt::Key_F3);
     answer.clear();
     frame->action(wz::ID_FILE_CHOOSE)->trigger();
-    EXPECT_EQ(asked, (std::vector{wz::SlotKind::Pictures, wz::SlotKind::Pictures,
-                                  wz::SlotKind::Music}));
+    EXPECT_EQ(asked,
+              (std::vector{wz::SlotKind::Pictures, wz::SlotKind::Pictures, wz::SlotKind::Music}));
 }
 
 } // namespace

@@ -30,30 +30,80 @@ TEST(CropFrameTest, StaysInsideThePictureInItsShape) {
     // A 6000 x 4000 landscape photo in a 300 x 432 pane: shown 300 x 200 at y 116, scale 1/20.
     // Its largest frame is 2741 x 4000.
     const Row rows[] = {
-        {"attention kept", 6000, 4000, {1000, 0, 2741, 4000}, [](wz::CropFrame&) {},
+        {"attention kept",
+         6000,
+         4000,
+         {1000, 0, 2741, 4000},
+         [](wz::CropFrame&) {},
          {1000, 0, 2741, 4000}},
-        {"start too large is shrunk about its centre", 6000, 4000, {0, 0, 6000, 4000},
-         [](wz::CropFrame&) {}, {1630, 0, 2741, 4000}},
-        {"drag right by 10 pane pixels is 200 source pixels", 6000, 4000, {1000, 0, 2741, 4000},
-         [](wz::CropFrame& f) { f.DragBy(10, 50); }, {1200, 0, 2741, 4000}},
-        {"drag stops at the right edge", 6000, 4000, {1000, 0, 2741, 4000},
-         [](wz::CropFrame& f) { f.DragBy(1000, 0); }, {3259, 0, 2741, 4000}},
-        {"zoom out never goes past covering", 6000, 4000, {1000, 0, 2741, 4000},
-         [](wz::CropFrame& f) { f.ZoomAt(3, {150, 216}); }, {1000, 0, 2741, 4000}},
-        {"zoom in around the pointer keeps its point", 6000, 4000, {1000, 0, 2741, 4000},
+        {"start too large is shrunk about its centre",
+         6000,
+         4000,
+         {0, 0, 6000, 4000},
+         [](wz::CropFrame&) {},
+         {1630, 0, 2741, 4000}},
+        {"drag right by 10 pane pixels is 200 source pixels",
+         6000,
+         4000,
+         {1000, 0, 2741, 4000},
+         [](wz::CropFrame& f) { f.DragBy(10, 50); },
+         {1200, 0, 2741, 4000}},
+        {"drag stops at the right edge",
+         6000,
+         4000,
+         {1000, 0, 2741, 4000},
+         [](wz::CropFrame& f) { f.DragBy(1000, 0); },
+         {3259, 0, 2741, 4000}},
+        {"zoom out never goes past covering",
+         6000,
+         4000,
+         {1000, 0, 2741, 4000},
+         [](wz::CropFrame& f) {
+             f.ZoomAt(3, {150, 216});
+         },
+         {1000, 0, 2741, 4000}},
+        {"zoom in around the pointer keeps its point",
+         6000,
+         4000,
+         {1000, 0, 2741, 4000},
          // The pointer on source (1000, 2000), the frame's left middle.
-         [](wz::CropFrame& f) { f.ZoomAt(0.5, {50, 216}); }, {1000, 1000, 1370, 2000}},
-        {"zoom in stops at an eighth", 6000, 4000, {1000, 0, 2741, 4000},
-         [](wz::CropFrame& f) { f.ZoomAt(0.01, {50, 216}); }, {1000, 1750, 343, 500}},
-        {"a portrait strip is covered by its width", 300, 2000, {0, 0, 0, 0},
-         [](wz::CropFrame&) {}, {0, 781, 300, 438}},
+         [](wz::CropFrame& f) {
+             f.ZoomAt(0.5, {50, 216});
+         },
+         {1000, 1000, 1370, 2000}},
+        {"zoom in stops at an eighth",
+         6000,
+         4000,
+         {1000, 0, 2741, 4000},
+         [](wz::CropFrame& f) {
+             f.ZoomAt(0.01, {50, 216});
+         },
+         {1000, 1750, 343, 500}},
+        {"a portrait strip is covered by its width",
+         300,
+         2000,
+         {0, 0, 0, 0},
+         [](wz::CropFrame&) {},
+         {0, 781, 300, 438}},
         // Shown at 0.216 pane pixels per source pixel: 20 down is 93 source pixels.
-        {"on a portrait strip a drag moves it down, not across", 300, 2000, {0, 0, 0, 0},
-         [](wz::CropFrame& f) { f.DragBy(10, 20); }, {0, 874, 300, 438}},
-        {"on a portrait strip a drag stops at the bottom edge", 300, 2000, {0, 0, 0, 0},
-         [](wz::CropFrame& f) { f.DragBy(0, 1000); }, {0, 1562, 300, 438}},
-        {"a picture smaller than the game's", 100, 50, {10, 0, 34, 50},
-         [](wz::CropFrame& f) { f.DragBy(-500, -500); }, {0, 0, 34, 50}},
+        {"on a portrait strip a drag moves it down, not across",
+         300,
+         2000,
+         {0, 0, 0, 0},
+         [](wz::CropFrame& f) { f.DragBy(10, 20); },
+         {0, 874, 300, 438}},
+        {"on a portrait strip a drag stops at the bottom edge",
+         300,
+         2000,
+         {0, 0, 0, 0},
+         [](wz::CropFrame& f) { f.DragBy(0, 1000); },
+         {0, 1562, 300, 438}},
+        {"a picture smaller than the game's",
+         100,
+         50,
+         {10, 0, 34, 50},
+         [](wz::CropFrame& f) { f.DragBy(-500, -500); },
+         {0, 0, 34, 50}},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
@@ -101,7 +151,8 @@ protected:
     TempFolder temp{"wzfit"};
     wz::testkit::TmpdirOverride tmpdir{temp.path()};
     RecordingSink sink;
-    std::unique_ptr<wz::AssetUpdate> update = std::make_unique<wz::AssetUpdate>(sink, folder.path());
+    std::unique_ptr<wz::AssetUpdate> update =
+        std::make_unique<wz::AssetUpdate>(sink, folder.path());
 };
 
 // A fit makes the slot's pending file a game picture in the temporary folder, shown under
@@ -190,9 +241,8 @@ TEST_F(FitTest, TheFittedFileGoesWithItsSlot) {
         void (*act)(wz::AssetUpdate& u, const std::string& other);
     };
     const Row rows[] = {
-        {"a new drop on the slot", [](wz::AssetUpdate& u, const std::string& o) {
-             u.DropFiles(0, {o});
-         }},
+        {"a new drop on the slot",
+         [](wz::AssetUpdate& u, const std::string& o) { u.DropFiles(0, {o}); }},
         {"revert", [](wz::AssetUpdate& u, const std::string&) { u.RevertCurrent(); }},
         {"restore", [](wz::AssetUpdate& u, const std::string&) { u.RestoreLastCopy(); }},
         {"new or open", [](wz::AssetUpdate& u, const std::string&) { u.InitialUpdate(); }},

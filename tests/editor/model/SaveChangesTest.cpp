@@ -270,7 +270,8 @@ TEST_F(SaveChangesTest, ASourceThatCannotBeReadStopsSaveBeforeAnyWrite) {
         update.RestoreLastCopy();
         sink.shown.clear();
         const std::string bad = r.badSource(folder / "src");
-        Drop(true, 2, {Source("a.jpg", Pattern(5000, 31)), bad, Source("c.jpg", Pattern(5000, 33))});
+        Drop(true, 2,
+             {Source("a.jpg", Pattern(5000, 31)), bad, Source("c.jpg", Pattern(5000, 33))});
         Drop(false, 0, {Source("m.mid", Pattern(50, 3))});
         host.rebuilds = 0;
 

@@ -115,8 +115,7 @@ TEST_F(SaveFaultTest, AFailingWriteLeavesTheOldFileAndEverythingPending) {
     HookReset reset;
     for (const int code : {cfb::kErrIo, cfb::kErrDiskFull}) {
         for (int failAt = 1;; ++failAt) {
-            SCOPED_TRACE(std::string(cfb::ErrorText(code)) + " at write " +
-                         std::to_string(failAt));
+            SCOPED_TRACE(std::string(cfb::ErrorText(code)) + " at write " + std::to_string(failAt));
             RecordingSink sink;
             wz::AssetUpdate update(sink, folder.path());
             DropAll(update);
@@ -237,8 +236,7 @@ TEST_F(SaveFaultTest, AFullDiskLeavesTheOldFile) {
         newSize += bytes.size();
     }
     const std::size_t room = 8u << 20;
-    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, ("size=" + std::to_string(room)).c_str()) !=
-        0) {
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, ("size=" + std::to_string(room)).c_str()) != 0) {
         GTEST_SKIP() << "mounting a small tmpfs needs root";
     }
     struct Unmount {

@@ -14,7 +14,8 @@ TEST(WaitForGame, EndsWithTheProgram) {
     QProcess program;
     program.start("/bin/sh", {"-c", "exit 3"});
     ASSERT_TRUE(program.waitForStarted());
-    EXPECT_FALSE(WaitFor(program, [] { return false; }, 240000));
+    EXPECT_FALSE(WaitFor(
+        program, [] { return false; }, 240000));
     EXPECT_EQ(program.state(), QProcess::NotRunning);
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 3);

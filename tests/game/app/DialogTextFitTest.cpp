@@ -59,8 +59,8 @@ TEST(DialogTexts, EveryGameDialogShowsItsTextsWhole) {
          [](QDialog& dialog) {
              // The longest names, and the prompt after the last key.
              QTest::mouseClick(FindControl<QPushButton>(dialog, kDefineKeysId), Qt::LeftButton);
-             for (Qt::Key key : {Qt::Key_Control, Qt::Key_CapsLock, Qt::Key_Escape,
-                                 Qt::Key_Backspace, Qt::Key_W})
+             for (Qt::Key key :
+                  {Qt::Key_Control, Qt::Key_CapsLock, Qt::Key_Escape, Qt::Key_Backspace, Qt::Key_W})
                  QTest::keyClick(&dialog, key);
              EXPECT_EQ(ControlText(dialog, kPromptLineId), "Definition completed");
              EXPECT_EQ(ControlText(dialog, kKeyNameFieldId + 2), "CONTROL");
@@ -79,8 +79,7 @@ TEST(DialogTexts, EveryGameDialogShowsItsTextsWhole) {
              return std::make_unique<HighScoreDialog>(nullptr, state);
          },
          [](QDialog&) {}},
-        {"About",
-         [](GameState&, GameServices&) { return std::make_unique<AboutDialog>(nullptr); },
+        {"About", [](GameState&, GameServices&) { return std::make_unique<AboutDialog>(nullptr); },
          [](QDialog&) {}},
     };
     for (const int points : {0, 14}) {

@@ -174,7 +174,8 @@ TEST_F(EndToEndTest, PlaysFromTheTitleAndExits) {
     const QString window = WaitForWindow("^WinZolvik - ");
     ASSERT_FALSE(window.isEmpty()) << GameReport();
     // The knock's and the music's files, made while the game starts.
-    EXPECT_TRUE(WaitFor(game, [&] { return TempFileCount() == 2; }, kHangBound))
+    EXPECT_TRUE(WaitFor(
+        game, [&] { return TempFileCount() == 2; }, kHangBound))
         << TempFileCount() << "; " << GameReport();
 
     // Each screen is taken once the game has drawn it, however long that takes.

@@ -1,9 +1,9 @@
 // The tests' own X server: handed out only once it accepts clients, and still accepting them
 // after many have come and gone; a server that cannot be had is reported in its own words.
 
+#include "VirtualDisplay.h"
 #include "ChildProcess.h"
 #include "ScratchFolder.h"
-#include "VirtualDisplay.h"
 
 #include <QStandardPaths>
 
@@ -28,9 +28,8 @@ TEST(VirtualDisplayTest, TakesClientAfterClient) {
     VirtualDisplay display(folder / "xvfb", 640, 560);
     ASSERT_TRUE(display.Start()) << display.Report();
     std::string size;
-    EXPECT_EQ(testkit::RunProgram({"env", "DISPLAY=" + display.Name(), "xdotool",
-                                   "getdisplaygeometry"},
-                                  &size),
+    EXPECT_EQ(testkit::RunProgram(
+                  {"env", "DISPLAY=" + display.Name(), "xdotool", "getdisplaygeometry"}, &size),
               0)
         << display.Report();
     EXPECT_EQ(size, "640 560\n");

@@ -34,7 +34,7 @@ TEST(PageBuffer, MovingHandsThePagesOver) {
     EXPECT_EQ(second.Data()[99], 7);
 
     PageBuffer third = PageBuffer::Allocate(50);
-    third = std::move(second); // gives back its own 50 bytes first
+    third = std::move(second);     // gives back its own 50 bytes first
     EXPECT_TRUE(second.IsEmpty()); // NOLINT(bugprone-use-after-move)
     EXPECT_EQ(third.Data(), bytes);
     EXPECT_EQ(third.Size(), 100u);

@@ -75,9 +75,9 @@ Worst WeakestContrast(wz::GameState state) {
     const auto tiles =
         Decode(wz::content::MakeDefaultElement({wz::kImagesStorage, wz::kTilesPicture}));
     const auto frame = Decode(titleBytes);
-    const auto black = Decode(wz::content::EncodeJpeg(
-        wz::content::Canvas(wz::kFrameWidth, wz::kFrameHeight), 100,
-        wz::content::ChromaSampling::Full));
+    const auto black =
+        Decode(wz::content::EncodeJpeg(wz::content::Canvas(wz::kFrameWidth, wz::kFrameHeight), 100,
+                                       wz::content::ChromaSampling::Full));
     const auto glyphFrame = Decode(titleBytes);
     for (const auto* p : {title.get(), tiles.get(), frame.get(), black.get(), glyphFrame.get()}) {
         if (p->IsEmpty()) {
