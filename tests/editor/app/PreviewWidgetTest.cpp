@@ -73,7 +73,7 @@ protected:
 
     // A photo the game cannot show as it is, pending in the slot; returns its path.
     std::string DropPhoto(int slot) {
-        const std::string photo = (folder / "photo.jpg").string();
+        std::string photo = (folder / "photo.jpg").string();
         WriteFile(photo, Jpeg(640, 480, {40, 160, 40}));
         document->DropFiles(slot, {photo});
         return photo;
