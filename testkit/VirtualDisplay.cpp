@@ -145,8 +145,14 @@ bool VirtualDisplay::StartOne(int milliseconds) {
 std::string VirtualDisplay::ServerState() {
     if (pid_ <= 0)
         return "Xvfb could not be started";
-    if (!ended_ && ::waitpid(pid_, &status_, WNOHANG) == pid_)
-        ended_ = true;
+    // A server that named no display has closed its end of the pipe on its way out, and a
+    // crashing one still prints its backtrace: give it two seconds to end before it is told.
+    for (int wait = 0; !ended_ && wait < (number_ < 0 ? 200 : 1); ++wait) {
+        if (::waitpid(pid_, &status_, WNOHANG) == pid_)
+            ended_ = true;
+        else if (number_ < 0)
+            ::usleep(10000);
+    }
     std::string state = "Xvfb (process " + std::to_string(pid_) + ") ";
     if (number_ < 0)
         state += "named no display";
